@@ -1,0 +1,21 @@
+// How a command handler takes its arguments and gives its answer. Arguments
+// are taken from the end of the argument stack: the last of the pattern first.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kobu {
+
+struct TKobuBase;
+
+// The next argument, evaluated to text.
+std::string ArgText(TKobuBase& base);
+// The next argument as written (unevaluated), for arguments that name a variable.
+std::string ArgName(TKobuBase& base);
+
+// Writes それ's value and type mark.
+void SetResult(TKobuBase& base, std::string value, std::string_view mark);
+// Writes それ's value and sets the last type mark instead of それ's own.
+void SetLastValue(TKobuBase& base, std::string value, std::string_view mark);
+
+}  // namespace kobu

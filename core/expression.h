@@ -1,0 +1,20 @@
+// The expression evaluator and the shared text/number conversions.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kobu {
+
+struct TKobuBase;
+
+// Evaluates the expression at p (a zero-terminated text); sets LastTypeMark to
+// "e" or "s". Raises EKobu with the "計算式に誤りがあります。" wrapping.
+std::string EvaluateExpression(TKobuBase& base, const char*& p);
+std::string EvaluateExpressionText(TKobuBase& base, const std::string& text);
+
+// The tolerant conversion used by every numeric operand and argument.
+long double TextToNumber(std::string_view text);
+// General format, 15 significant digits (1E15, 0.0001, 0.333333333333333).
+std::string FormatNumber(long double value);
+
+}  // namespace kobu

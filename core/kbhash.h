@@ -1,0 +1,102 @@
+// The word table: every name a script can use is one THashNode in a THash.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kobu {
+
+enum TWordKind : uint8_t {
+  wkCommand = 0,
+  wkLabel = 2,
+  wkVariable = 3,
+  wkObject = 4,
+  wkExternal = 5,
+  wkDictionary = 6,
+};
+
+class THash;
+
+// Raised by THash::Add for a reserved name; the interpreter turns it into the
+// script error, since the table knows nothing of the interpreter state.
+class EWordReserved : public std::runtime_error {
+ public:
+  explicit EWordReserved(std::string name);
+  const std::string Name;
+};
+
+class THashNode {
+ public:
+  THashNode() = default;
+  THashNode(std::string name, std::string pattern, std::string value, std::string typeMark,
+            TWordKind kind, int32_t number, const char* data, bool reserved)
+      : Name(std::move(name)), Pattern(std::move(pattern)), Value(std::move(value)),
+        TypeMark(std::move(typeMark)), Kind(kind), Number(number), Data(data), Reserved(reserved) {}
+  // Short form: a variable word.
+  THashNode(std::string name, std::string value, int32_t number, bool reserved)
+      : Name(std::move(name)), Value(std::move(value)), Kind(wkVariable), Number(number),
+        Reserved(reserved) {}
+
+  // Copies every field but the name; a copied dictionary shares its table.
+  void CopyFrom(const THashNode& other);
+
+  std::string Name;
+  std::string Pattern;
+  std::string Value;
+  std::string TypeMark;
+  TWordKind Kind = wkVariable;
+  int32_t Number = 0;       // command number, scope level, object number, ...
+  const char* Data = nullptr;  // labels: body position; variables: creation position
+  std::shared_ptr<THash> Dict;  // dictionary words: the word's own table
+  std::shared_ptr<void> Extra;  // external functions: their call description
+  bool Reserved = false;
+};
+
+// Okurigana removal for command names: 繰り返す -> 繰返, 言う -> 言.
+std::string StripOkurigana(std::string_view name);
+
+// Sum of the name's bytes modulo 256; decides the bucket and so the listing order.
+inline unsigned HashOfName(std::string_view name) {
+  unsigned h = 0;
+  for (unsigned char c : name) h += c;
+  return h & 0xFF;
+}
+
+class THash {
+ public:
+  THash() = default;
+  THash(const THash&) = delete;
+  THash& operator=(const THash&) = delete;
+
+  // Enters a node. A reserved node of the same name refuses it with
+  // EWordReserved and the table stays unchanged; a non-reserved one is
+  // replaced in place. Returns the count (-1 for no node).
+  int Add(std::unique_ptr<THashNode> node);
+  THashNode* Find(std::string_view name, bool strip) const;
+  std::string ValueOf(std::string_view name, bool strip) const;
+  int Delete(std::string_view name, bool strip);
+  void Clear();
+  int Count() const { return count_; }
+
+  std::vector<THashNode*> Enumerate() const;
+  std::string NameList() const;
+  std::string NameValueList() const;
+  void LoadFromText(std::string_view text);
+
+  // Registration helpers of the built-in registry.
+  THashNode* AddCommand(std::string_view name, std::string_view pattern, int32_t number);
+  THashNode* AddVariable(std::string_view name, std::string_view value, std::string_view typeMark,
+                         bool reserved);
+
+ private:
+  THashNode* FindExact(std::string_view name) const;
+  bool DeleteExact(std::string_view name);
+
+  std::vector<std::unique_ptr<THashNode>> buckets_[256];
+  int count_ = 0;
+};
+
+}  // namespace kobu

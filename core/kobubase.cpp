@@ -1,0 +1,110 @@
+#include "core/kobubase.h"
+
+#include <algorithm>
+
+#include "core/sjis.h"
+
+namespace kobu {
+
+void TParticles::Add(std::string_view particle) {
+  if (particle.empty()) return;
+  auto& list = byFirstByte_[static_cast<unsigned char>(particle[0])];
+  if (std::find(list.begin(), list.end(), particle) != list.end()) return;
+  list.emplace_back(particle);
+  std::stable_sort(list.begin(), list.end(),
+                   [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+}
+
+void TParticles::AddFromPattern(std::string_view pattern) {
+  size_t i = 0;
+  while (i <= pattern.size()) {
+    size_t comma = i;
+    while (comma < pattern.size()) {
+      if (CharLenAt(pattern, comma) == 1 && pattern[comma] == ',') break;
+      comma += CharLenAt(pattern, comma);
+    }
+    std::string_view slot = pattern.substr(i, comma - i);
+    while (!slot.empty() && (slot.front() == ' ' || slot.front() == '\t')) slot.remove_prefix(1);
+    while (!slot.empty() && (slot.back() == ' ' || slot.back() == '\t')) slot.remove_suffix(1);
+    if (!slot.empty() && slot.front() == '?') slot.remove_prefix(1);
+    Add(slot);
+    i = comma + 1;
+  }
+}
+
+size_t TParticles::MatchAt(const char* p, const char* end) const {
+  const auto& list = byFirstByte_[static_cast<unsigned char>(*p)];
+  size_t room = static_cast<size_t>(end - p);
+  for (const auto& s : list)
+    if (s.size() <= room && std::equal(s.begin(), s.end(), p)) return s.size();
+  return 0;
+}
+
+void TParticles::Clear() {
+  for (auto& l : byFirstByte_) l.clear();
+}
+
+int TObjList::Add(std::unique_ptr<TObjNode> node) {
+  items_.push_back(std::move(node));
+  return static_cast<int>(items_.size()) - 1;
+}
+
+TObjNode* TObjList::FindByName(const std::string& name) const {
+  int i = IndexOf(name);
+  return i < 0 ? nullptr : items_[i].get();
+}
+
+int TObjList::IndexOf(const std::string& name) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i] && items_[i]->Name == name) return static_cast<int>(i);
+  return -1;
+}
+
+TObjNode* TObjList::At(int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  return items_[index].get();
+}
+
+void TObjList::Replace(int index, std::unique_ptr<TObjNode> node) {
+  if (index < 0 || index >= Count()) return;
+  items_[index] = std::move(node);
+}
+
+TKobuBase::TKobuBase() : SwitchValue("\\~\x96\xA2\x92\xE8\x8B\x60") {}  // "\~未定義"
+
+TKobuBase::~TKobuBase() {
+  RunControl.ClearAll();
+  Words.Clear();
+}
+
+const char* TKobuBase::AddProgramText(std::string text) {
+  // A '\0' guard byte before the text lets a scanner look one character back.
+  text.insert(text.begin(), '\0');
+  ProgramTexts.push_back(std::make_unique<const std::string>(std::move(text)));
+  return ProgramTexts.back()->c_str() + 1;
+}
+
+void TKobuBase::ResetForRun() {
+  ErrorLog.clear();
+  CurrentPosition = nullptr;
+  StatementPosition = nullptr;
+  CurrentLine = 0;
+  RunControl.ClearAll();
+  ArgumentStack.clear();
+  PositionalMode = false;
+  ImplicitSore = false;
+  Sore = So = Soshite = Moshi = Naraba = Nara = Chigaeba = Denakereba = nullptr;
+  Kaisu = ErrorMessage = CannotTerminate = nullptr;
+  ErrorHandler = TerminationHandler = nullptr;
+  ErrorResumePos = nullptr;
+  Words.Clear();
+  Particles.Clear();
+  Objects.Clear();
+  ProgramTexts.clear();
+  ConditionResult = -1;
+  SwitchValue = "\\~\x96\xA2\x92\xE8\x8B\x60";
+  FunctionArguments.clear();
+  StopRequested = false;
+}
+
+}  // namespace kobu

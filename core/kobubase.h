@@ -1,0 +1,144 @@
+// The interpreter state: everything a run owns lives here, in one place.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/kbhash.h"
+#include "core/runcontrol.h"
+
+namespace kobu {
+
+class TKobuUI;
+struct TKobuBase;
+
+using THandler = void (*)(TKobuBase&);
+constexpr int kCommandNumbers = 464;
+constexpr int kMaxProgramTexts = 50;
+
+// The particles that end an argument word, longest match first.
+class TParticles {
+ public:
+  void Add(std::string_view particle);
+  // Adds the particle of every slot of a pattern such as "?の,?を,?に".
+  void AddFromPattern(std::string_view pattern);
+  // Length in bytes of the longest particle that begins at p and ends at or
+  // before `end`; 0 when none does.
+  size_t MatchAt(const char* p, const char* end) const;
+  void Clear();
+
+ private:
+  std::vector<std::string> byFirstByte_[256];  // each sorted longest first
+};
+
+// A GUI object record; the object system fills it in.
+struct TObjNode {
+  std::string Name;
+  int Kind = 0;
+};
+
+class TObjList {
+ public:
+  int Add(std::unique_ptr<TObjNode> node);
+  int Count() const { return static_cast<int>(items_.size()); }
+  TObjNode* FindByName(const std::string& name) const;
+  int IndexOf(const std::string& name) const;
+  TObjNode* At(int index) const;
+  void Replace(int index, std::unique_ptr<TObjNode> node);
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<TObjNode>> items_;
+};
+
+struct TKobuBase {
+  TKobuBase();
+  ~TKobuBase();
+  TKobuBase(const TKobuBase&) = delete;
+  TKobuBase& operator=(const TKobuBase&) = delete;
+
+  // The user interface (never null once the host has set it up).
+  TKobuUI* UI = nullptr;
+
+  // Word table and the statement being read.
+  THash Words;
+  TParticles Particles;
+  std::vector<std::string> ArgumentStack;
+  bool PositionalMode = false;
+  bool ImplicitSore = false;
+  std::string LastTypeMark;
+  const THandler* Handlers = nullptr;  // kCommandNumbers entries, set by the registry
+
+  // Program texts; positions point into them, so they never change during a run.
+  std::string ScriptFileName;
+  std::string ScriptText;
+  std::vector<std::unique_ptr<const std::string>> ProgramTexts;
+  const char* CurrentPosition = nullptr;
+  // While a statement that ended at a line end is executed, the position on
+  // its own line (the cursor is already behind the next line marker).
+  const char* StatementPosition = nullptr;
+  int32_t CurrentLine = 0;
+
+  // Start-up switches.
+  bool RuntimeMode = false;
+  bool PackedScript = false;
+  bool ScriptBesideExe = false;
+  bool DebugMode = false;
+  bool LineStopMode = false;
+  int32_t SecurityLevel = -1;
+  bool StopRequested = false;
+  std::vector<std::string> Parameters;  // [0] is the executable; script text (CP932)
+  std::string ExecutablePath;           // CP932
+
+  // Control flow.
+  TRunControlStack RunControl;
+  int ConditionResult = -1;
+  std::string SwitchValue;
+  std::vector<std::string> FunctionArguments;
+
+  // Errors.
+  std::string ErrorLog;
+  int ShowErrors = 1;
+  THashNode* ErrorHandler = nullptr;
+  const char* ErrorResumePos = nullptr;
+  THashNode* TerminationHandler = nullptr;
+
+  // Words the interpreter uses directly (set by the registry).
+  THashNode* Sore = nullptr;        // それ
+  THashNode* So = nullptr;          // そ
+  THashNode* Soshite = nullptr;     // そして
+  THashNode* Moshi = nullptr;       // もし
+  THashNode* Naraba = nullptr;      // ならば
+  THashNode* Nara = nullptr;        // なら
+  THashNode* Chigaeba = nullptr;    // 違えば
+  THashNode* Denakereba = nullptr;  // でなければ
+  THashNode* Kaisu = nullptr;       // 回数
+  THashNode* ErrorMessage = nullptr;     // エラーメッセージ
+  THashNode* CannotTerminate = nullptr;  // 終了不可能
+
+  TObjList Objects;
+
+  // Stores a program text and returns its start; the text stays put for the run.
+  const char* AddProgramText(std::string text);
+  // Empties everything a previous run left (word table, stacks, texts).
+  void ResetForRun();
+};
+
+// The statement line kept for error reports while a statement runs.
+class TStatementLineGuard {
+ public:
+  TStatementLineGuard(TKobuBase& base, const char* pos) : base_(base), saved_(base.StatementPosition) {
+    base.StatementPosition = pos;
+  }
+  ~TStatementLineGuard() { base_.StatementPosition = saved_; }
+  TStatementLineGuard(const TStatementLineGuard&) = delete;
+  TStatementLineGuard& operator=(const TStatementLineGuard&) = delete;
+
+ private:
+  TKobuBase& base_;
+  const char* saved_;
+};
+
+}  // namespace kobu

@@ -1,0 +1,183 @@
+#include "core/readers.h"
+
+#include "core/kbhash.h"
+#include "core/kobubase.h"
+#include "core/preprocess.h"
+#include "core/sjis.h"
+#include "core/terms.h"
+#include "platform/cp932.h"
+
+namespace kobu {
+
+void SkipBlanks(const char*& p) {
+  while (*p == '\t' || *p == ' ' || *p == ',' || *p == '\xA4') ++p;
+}
+
+void SkipTabsSpaces(const char*& p) {
+  while (*p == '\t' || *p == ' ') ++p;
+}
+
+bool IsDelimiter(const char* p) {
+  switch (*p) {
+    case '\t': case '\r': case ' ': case '"': case '#': case '%': case '&': case '(': case ')':
+    case '*': case '+': case ',': case '-': case '/': case ':': case ';': case '<': case '=':
+    case '>': case '?': case '\\': case '^': case '`': case '\xA4':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsOperatorChar(char c) {
+  switch (c) {
+    case '%': case '&': case '*': case '+': case '-': case '/': case '<': case '=': case '>':
+    case '^': case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+// End of the run of word characters at p (stepping whole characters).
+const char* RunEnd(const char* p) {
+  while (*p && !IsDelimiter(p)) p += CharLen(p);
+  return p;
+}
+
+bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
+
+bool IsCallable(const THashNode* n) {
+  return n && (n->Kind == wkCommand || n->Kind == wkLabel || n->Kind == wkExternal);
+}
+
+// Where a word ends inside the run [s, e). Returns the end of the word.
+// A word is the whole run when it ends in の時 or is itself a word of the
+// table; もし stands alone before its condition; otherwise the first particle
+// inside the run ends the word right after itself, unless it sits between
+// hiragana and what follows is no word (then it is part of a hiragana word),
+// and a te-form after a callable prefix ends the word too.
+const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
+  static const std::string noToki = sj("の時");
+  static const std::string moshi = sj("もし");
+  static const std::string te = sj("て");
+  std::string_view run(s, e - s);
+  if (EndsWithChars(run, noToki)) return e;
+  if (base.Words.Find(run, true)) return e;
+  if (run.size() > moshi.size() && run.substr(0, moshi.size()) == moshi) return s + moshi.size();
+
+  const char* prev = s;
+  const char* q = s + CharLen(s);
+  while (q < e) {
+    size_t len = CharLen(q);
+    if (len == 2 && q[0] == te[0] && q[1] == te[1]) {
+      if (IsCallable(base.Words.Find(std::string_view(s, q + 2 - s), true))) return q + 2;
+    }
+    size_t plen = base.Particles.MatchAt(q, e);
+    if (plen) {
+      const char* after = q + plen;
+      if (!IsHiraganaAt(prev) || after >= e || !IsHiraganaAt(after) ||
+          base.Words.Find(std::string_view(after, e - after), true))
+        return after;
+    }
+    prev = q;
+    q += len;
+  }
+  return e;
+}
+
+}  // namespace
+
+std::string ReadRun(const char*& p) {
+  SkipTabsSpaces(p);
+  const char* s = p;
+  p = RunEnd(p);
+  return std::string(s, p - s);
+}
+
+std::string ReadWord(TKobuBase& base, const char*& p) {
+  SkipTabsSpaces(p);
+  const char* s = p;
+  const char* e = RunEnd(p);
+  if (s == e) return std::string();
+  p = WordEnd(base, s, e);
+  return std::string(s, p - s);
+}
+
+std::string ReadParticleOrWord(TKobuBase& base, const char*& p) {
+  SkipTabsSpaces(p);
+  if (*p && !IsDelimiter(p)) {
+    size_t plen = base.Particles.MatchAt(p, RunEnd(p));
+    if (plen) {
+      std::string w(p, plen);
+      p += plen;
+      return w;
+    }
+  }
+  return ReadWord(base, p);
+}
+
+std::string ReadNumberText(const char*& p) {
+  SkipBlanks(p);
+  std::string out;
+  if (*p == '+' || *p == '-') out += *p++;
+  if (*p == '$') {
+    ++p;
+    unsigned long long v = 0;
+    bool any = false, overflow = false;
+    for (;;) {
+      char c = *p;
+      int d;
+      if (c >= '0' && c <= '9') d = c - '0';
+      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+      else break;
+      any = true;
+      v = v * 16 + d;
+      if (v > 0xFFFFFFFFull) overflow = true, v = 0xFFFFFFFFull + 1;
+      ++p;
+    }
+    out += (!any || overflow) ? "0" : std::to_string(v);
+    return out;
+  }
+  while (*p >= '0' && *p <= '9') out += *p++;
+  if (*p == '.' && p[1] >= '0' && p[1] <= '9') {
+    out += *p++;
+    while (*p >= '0' && *p <= '9') out += *p++;
+    if (*p == 'E' || *p == 'e') {
+      const char* q = p + 1;
+      if (*q == '+' || *q == '-') ++q;
+      if (*q >= '0' && *q <= '9') {
+        out.append(p, q - p);
+        p = q;
+        while (*p >= '0' && *p <= '9') out += *p++;
+      }
+    }
+  }
+  return out;
+}
+
+std::string ReadRestOfStatement(TKobuBase& base, const char*& p) {
+  std::string out;
+  while (*p && *p != '\r' && *p != '\n' && *p != ';') {
+    if (*p == '"' || *p == '`') {
+      out += ReadLiteralSpan(base, p);
+    } else if (*p == '(') {
+      out += '(';
+      out += ReadGroup(base, p);
+      out += ')';
+    } else if (*p == '&' && (p[1] == '\r' || p[1] == '\n')) {
+      out += *p++;
+      ReadLineMarker(base, p);
+      SkipBlanks(p);
+    } else {
+      size_t len = CharLen(p);
+      out.append(p, len);
+      p += len;
+    }
+  }
+  return out;
+}
+
+}  // namespace kobu

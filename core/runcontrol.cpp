@@ -1,0 +1,208 @@
+#include "core/runcontrol.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "core/expression.h"
+#include "core/kobubase.h"
+#include "core/sjis.h"
+#include "core/statement.h"
+#include "core/terms.h"
+#include "platform/cp932.h"
+
+namespace kobu {
+
+bool TRunControlStack::Pop(TRunControl& out) {
+  if (current_.empty()) return false;
+  out = std::move(current_.back());
+  current_.pop_back();
+  return true;
+}
+
+const TRunControl* TRunControlStack::Item(int index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  return &current_[index];
+}
+
+void TRunControlStack::PushFrame() {
+  frames_.push_back(std::move(current_));
+  current_.clear();
+}
+
+void TRunControlStack::PopFrame() {
+  if (frames_.empty()) return;
+  current_ = std::move(frames_.back());
+  frames_.pop_back();
+}
+
+void TRunControlStack::ClearAll() {
+  current_.clear();
+  frames_.clear();
+}
+
+namespace {
+
+void CheckRunControlInner(TKobuBase& base) {
+  TRunControl r;
+  if (!base.RunControl.Pop(r)) return;
+  switch (r.ControlType) {
+    case rcThen:
+    case rcElse:
+    case rcCase:
+      base.CurrentPosition = r.ExitPos;
+      return;
+    case rcTimes:
+    case rcFor:
+      if (r.Counter == r.Limit) {
+        base.CurrentPosition = r.ExitPos;
+        return;
+      }
+      r.Counter += 1;
+      if (r.ControlType == rcTimes) {
+        if (base.Kaisu) base.Kaisu->Value = std::to_string(r.Counter);
+      } else if (r.Target) {
+        r.Target->Value = std::to_string(r.Counter);
+      }
+      base.CurrentPosition = r.BodyStart();
+      base.RunControl.Push(r);
+      return;
+    case rcEach: {
+      size_t items = r.Items ? r.Items->size() : 0;
+      if (r.Counter < 0 || static_cast<size_t>(r.Counter) >= items) {
+        base.CurrentPosition = r.ExitPos;
+        return;
+      }
+      if (base.Sore) {
+        base.Sore->Value = (*r.Items)[r.Counter];
+        base.Sore->TypeMark = "s";
+      }
+      r.Counter += 1;
+      if (base.Kaisu) {
+        base.Kaisu->Value = std::to_string(r.Counter);
+        base.Kaisu->TypeMark = "e";
+      }
+      base.CurrentPosition = r.BodyStart();
+      base.RunControl.Push(r);
+      return;
+    }
+    case rcWhile: {
+      long double v = TextToNumber(EvaluateExpressionText(base, r.Condition));
+      if (v >= 1 || v <= -1) {
+        r.Counter += 1;
+        if (base.Kaisu) base.Kaisu->Value = std::to_string(r.Counter);
+        base.CurrentPosition = r.BodyStart();
+        base.RunControl.Push(r);
+      } else {
+        base.CurrentPosition = r.ExitPos;
+      }
+      return;
+    }
+    case rcCall:
+    case rcEvent:
+      base.CurrentPosition = r.ReturnPos;
+      base.ScriptFileName = r.FileName;
+      return;
+  }
+  ScriptErrorSj(base, sj("特定できないシステムエラーです(ToT)") + sj("\"CheckRunControl\"で未定義の構文があります。"));
+}
+
+// Restores the cursor and the file name when a nested run ends.
+class TNestedRun {
+ public:
+  explicit TNestedRun(TKobuBase& base)
+      : base_(base), savedPos_(base.CurrentPosition), savedFile_(base.ScriptFileName) {
+    base.RunControl.PushFrame();
+  }
+  ~TNestedRun() {
+    base_.RunControl.PopFrame();
+    base_.CurrentPosition = savedPos_;
+    base_.ScriptFileName = savedFile_;
+  }
+  TNestedRun(const TNestedRun&) = delete;
+  TNestedRun& operator=(const TNestedRun&) = delete;
+
+ private:
+  TKobuBase& base_;
+  const char* savedPos_;
+  std::string savedFile_;
+};
+
+}  // namespace
+
+void CheckRunControl(TKobuBase& base) {
+  try {
+    CheckRunControlInner(base);
+  } catch (const std::exception& e) {
+    std::string msg = sj("実行制御でエラー。") + e.what() + sj(".制御スタック：") + std::to_string(base.RunControl.Count());
+    ScriptErrorSj(base, msg);
+  }
+}
+
+void RunLoop(TKobuBase& base) {
+  const char* lastStart = nullptr;
+  while (base.CurrentPosition) {
+    try {
+      if (*base.CurrentPosition == 0) {
+        CheckRunControl(base);
+        while (base.CurrentPosition && *base.CurrentPosition == 0) {
+          if (base.RunControl.Count() == 0) return;
+          CheckRunControl(base);
+        }
+        continue;
+      }
+      if (base.RunControl.Count() > 65535)
+        ScriptError(base, "実行が無限ループしている可能性があるので終了します。");
+      if (base.StopRequested) return;
+      if (base.CurrentPosition == lastStart) {
+        // Abandon the character the step stuck on, so the run cannot hang here.
+        base.CurrentPosition += CharLen(base.CurrentPosition);
+        lastStart = nullptr;
+        ScriptError(base, "特定できないシステムエラーです(ToT)");
+      }
+      lastStart = base.CurrentPosition;
+      ExecuteStatementStep(base, base.CurrentPosition);
+    } catch (const EKobu& e) {
+      base.ArgumentStack.clear();
+      HandleScriptError(base, e.Message(), true);
+    } catch (const std::exception& e) {
+      base.ArgumentStack.clear();
+      HandleScriptError(base, e.what(), false);
+    }
+  }
+}
+
+void CallLabel(TKobuBase& base, THashNode* label) {
+  if (!label->Pattern.empty()) {
+    // A label made a function takes its arguments by its pattern.
+    BindArguments(base, label);
+    size_t slots = 0;
+    for (size_t i = 0; i < label->Pattern.size(); i += CharLenAt(label->Pattern, i))
+      if (label->Pattern[i] == '?') ++slots;
+    size_t take = std::min(slots, base.ArgumentStack.size());
+    size_t first = base.ArgumentStack.size() - take;
+    std::vector<std::string> args(base.ArgumentStack.begin() + static_cast<long>(first), base.ArgumentStack.end());
+    base.ArgumentStack.resize(first);
+    for (const auto& a : args) base.FunctionArguments.push_back(EvaluateArgument(base, a));
+  }
+  TRunControl r;
+  r.ControlType = rcCall;
+  r.ReturnPos = base.CurrentPosition;
+  r.ExitPos = label->Data;
+  r.FileName = base.ScriptFileName;
+  base.RunControl.Push(r);
+  base.ScriptFileName = label->TypeMark;
+  base.CurrentPosition = label->Data;
+}
+
+void RunLabelNested(TKobuBase& base, THashNode* label, bool pushCallRecord) {
+  TNestedRun nested(base);
+  if (pushCallRecord) {
+    base.CurrentPosition = nullptr;
+    CallLabel(base, label);
+  } else {
+    base.CurrentPosition = label->Data;
+  }
+  RunLoop(base);
+}
+
+}  // namespace kobu

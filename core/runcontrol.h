@@ -1,0 +1,72 @@
+// The run-control stack and the run loop.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kobu {
+
+struct TKobuBase;
+class THashNode;
+
+enum TControlType : uint8_t {
+  rcThen = 0,
+  rcElse = 1,
+  rcFor = 2,
+  rcTimes = 3,
+  rcCall = 4,
+  rcEvent = 5,
+  rcEach = 6,
+  rcCase = 8,
+  rcWhile = 9,
+};
+
+// One open construct. Copied by value; the body text and the item list are
+// shared by the copies, so positions into the body stay valid while any copy lives.
+struct TRunControl {
+  const char* ReturnPos = nullptr;
+  const char* ExitPos = nullptr;
+  int32_t Counter = 0;
+  int32_t Limit = 0;
+  TControlType ControlType = rcThen;
+  std::shared_ptr<const std::string> Body;
+  std::string FileName;
+  std::string Condition;
+  THashNode* Target = nullptr;                             // rcFor: the counter variable
+  std::shared_ptr<std::vector<std::string>> Items;         // rcEach: the item list
+
+  // Bodies begin with one '\0' guard byte, so a scanner may look one
+  // character back from any position.
+  const char* BodyStart() const { return Body ? Body->c_str() + 1 : nullptr; }
+};
+
+class TRunControlStack {
+ public:
+  void Push(const TRunControl& r) { current_.push_back(r); }
+  bool Pop(TRunControl& out);
+  int Count() const { return static_cast<int>(current_.size()); }
+  const TRunControl* Item(int index) const;
+  TRunControl* Top() { return current_.empty() ? nullptr : &current_.back(); }
+  void Clear() { current_.clear(); }
+  void PushFrame();
+  void PopFrame();
+  void ClearAll();
+  int FrameCount() const { return static_cast<int>(frames_.size()); }
+
+ private:
+  std::vector<TRunControl> current_;
+  std::vector<std::vector<TRunControl>> frames_;
+};
+
+// Runs statements from CurrentPosition until the run ends.
+void RunLoop(TKobuBase& base);
+// Decides where to go when the cursor reaches the end of a block copy.
+void CheckRunControl(TKobuBase& base);
+
+// A label word used as a command (or through 呼ぶ): pushes rcCall and jumps.
+void CallLabel(TKobuBase& base, THashNode* label);
+// A label used as a function: a nested run in its own frame; the result is in それ.
+void RunLabelNested(TKobuBase& base, THashNode* label, bool pushCallRecord);
+
+}  // namespace kobu

@@ -1,0 +1,151 @@
+#include "host/kobuU.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "commands/registry.h"
+#include "core/errors.h"
+#include "core/kobubase.h"
+#include "core/preprocess.h"
+#include "core/runcontrol.h"
+#include "core/sjis.h"
+#include "core/ui.h"
+#include "platform/cp932.h"
+
+namespace kobu {
+
+namespace {
+
+// True when the text holds the characters of `word`, compared on character starts.
+bool ContainsChars(const std::string& text, const std::string& word) {
+  for (size_t i = 0; i + word.size() <= text.size(); i += CharLenAt(text, i))
+    if (text.compare(i, word.size(), word) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+TfrmKobu::TfrmKobu(std::vector<std::string> parameters, TScriptEncoding encoding)
+    : kobu_(std::make_unique<TKobuBase>()), encoding_(encoding) {
+  kobu_->Parameters = std::move(parameters);
+  kobu_->ExecutablePath = kobu_->Parameters.empty() ? std::string() : kobu_->Parameters[0];
+}
+
+TfrmKobu::~TfrmKobu() = default;
+
+void TfrmKobu::SetUI(TKobuUI* ui) { kobu_->UI = ui; }
+
+void TfrmKobu::FormCreate() {
+  TKobuBase& k = *kobu_;
+  resize(640, 400);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect work = screen->availableGeometry();
+    move((work.right() - width()) / 2, (work.bottom() - height()) / 2);
+  }
+  setWindowTitle(QString::fromUtf8("こぶらね"));
+  QApplication::setApplicationDisplayName(QString::fromUtf8("こぶらね"));
+  FirstRunPending = true;
+
+  // A container attached to the executable itself would be read here; this
+  // runtime carries none yet, so the command line decides.
+  TScriptChoice choice;
+  if (k.Parameters.size() <= 1) {
+    candidatePath_ = ScriptBesideExecutable(k.ExecutablePath);
+    if (!candidatePath_.empty()) k.ScriptBesideExe = true;
+  } else {
+    choice = ScanCommandLine(k);
+    candidatePath_ = choice.candidatePath;
+  }
+  if (choice.runtimeGiven) {
+    // No container can be read from the named program yet.
+    if (k.UI) k.UI->MessageBox(sj("指定されたプログラムファイルは壊れています。"), sj("プログラムの実行エラー"));
+    close();
+    return;
+  }
+  if (choice.resourceGiven) {
+    k.ErrorLog.clear();
+    try {
+      ScriptError(k, "リソースファイルの取り込みに失敗しました。");
+    } catch (const EKobu&) {
+      ShowErrorDialog(k);
+    }
+    close();
+    return;
+  }
+  if (candidatePath_.empty()) {
+    scriptMissing_ = true;
+    return;
+  }
+  LoadScript(candidatePath_);
+}
+
+void TfrmKobu::LoadScript(const std::string& path) {
+  TKobuBase& k = *kobu_;
+  std::string lower = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower == ".exe" || lower == ".scr") return;
+  std::string text;
+  bool lossy = false;
+  if (!LoadScriptFile(path, encoding_, text, lossy)) {
+    scriptMissing_ = true;
+    if (k.UI) k.UI->MessageBox(sj("起動ファイル「") + path + sj("」が読込めません。"), sj("こぶらね"));
+    return;
+  }
+  if (lossy && k.UI)
+    k.UI->MessageBox(sj("起動ファイル「") + path + sj("」には、Shift-JISで表せない文字があります。それらの文字は「?」に置き換えました。"),
+                     sj("こぶらね"));
+  k.ScriptText = std::move(text);
+  k.ScriptFileName = path;
+  EnterScriptFolder(path);
+}
+
+void TfrmKobu::eventDoTimer() {
+  if (!FirstRunPending) return;
+  FirstRunPending = false;
+  QApplication::processEvents();
+  TKobuBase& k = *kobu_;
+  if (k.ScriptFileName.empty()) {
+    close();
+    return;
+  }
+  try {
+    TKobuUI* ui = k.UI;
+    std::string script = std::move(k.ScriptText);
+    std::vector<std::string> params = std::move(k.Parameters);
+    k.ResetForRun();
+    k.UI = ui;
+    k.Parameters = std::move(params);
+    RegisterBuiltins(k);
+    const char* start = k.AddProgramText(Preprocess(k, script));
+    k.ScriptText = start;
+    RegisterLabels(k, start, k.ScriptFileName);
+    if (!ContainsChars(k.ScriptText, sj("母艦浮上"))) {
+      show();
+      QApplication::processEvents();
+    }
+    k.CurrentPosition = start;
+  } catch (const std::exception&) {
+    ShowErrorDialog(k);
+    close();
+    return;
+  }
+  try {
+    RunLoop(k);
+  } catch (const std::exception& e) {
+    if (k.ErrorLog.empty() && k.UI)
+      k.UI->MessageBox(FormatScriptError(k, sj("システムエラー:") + e.what()), sj("こぶらね"));
+  }
+}
+
+void TfrmKobu::closeEvent(QCloseEvent* event) {
+  if (closed_ || TerminationStep(*kobu_)) {
+    closed_ = true;
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+}  // namespace kobu

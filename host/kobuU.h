@@ -1,0 +1,44 @@
+// The main window: it owns the interpreter state and starts the script.
+#pragma once
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "host/startup.h"
+
+namespace kobu {
+
+struct TKobuBase;
+class TKobuUI;
+
+class TfrmKobu : public QWidget {
+ public:
+  TfrmKobu(std::vector<std::string> parameters, TScriptEncoding encoding);
+  ~TfrmKobu() override;
+
+  // Chooses and loads the script; false when no script could be chosen.
+  void FormCreate();
+  // Starts the script; only the first call does anything.
+  void eventDoTimer();
+
+  TKobuBase& Kobu() { return *kobu_; }
+  void SetUI(TKobuUI* ui);
+  bool Closed() const { return closed_; }
+  // Why start-up failed, for the console's exit status.
+  bool ScriptMissing() const { return scriptMissing_; }
+
+ protected:
+  void closeEvent(class QCloseEvent* event) override;
+
+ private:
+  void LoadScript(const std::string& path);
+
+  std::unique_ptr<TKobuBase> kobu_;
+  TScriptEncoding encoding_;
+  bool FirstRunPending = false;
+  std::string candidatePath_;
+  bool closed_ = false;
+  bool scriptMissing_ = false;
+};
+
+}  // namespace kobu

@@ -1,0 +1,123 @@
+// Program entry: runtime options, the Qt application, the main window, the
+// dialogs, the first run, then the message loop (or, on a terminal, the end).
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/errors.h"
+#include "core/kobubase.h"
+#include "core/preprocess.h"
+#include "gui/dialog_forms.h"
+#include "host/console_ui.h"
+#include "host/kobuU.h"
+#include "host/qt_ui.h"
+#include "host/startup.h"
+#include "platform/cp932.h"
+
+namespace {
+
+const char* kUsage =
+    "使い方: koburane [--console] [--encoding=sjis|utf8] SCRIPT [ARGS...]\n"
+    "        koburane --preprocess SCRIPT\n"
+    "        koburane --help | --version\n"
+    "\n"
+    "  --console          端末を利用者としてスクリプトを実行する(画面がない時は自動)\n"
+    "  --encoding=sjis    スクリプトを Shift-JIS として読む\n"
+    "  --encoding=utf8    スクリプトを UTF-8 として読む\n"
+    "  --preprocess       前処理した本文(行番号の印を含む)を出力する\n"
+    "  -debug -linestop -run -runtime NAME -resource NAME -security low|mid|high\n"
+    "                     スクリプトに渡る前に読まれる起動スイッチ\n";
+
+// On a terminal stderr belongs to the script's errors; the toolkit's own
+// warnings (missing runtime folder and the like) are dropped.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
+}
+
+bool HaveDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* w = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (w && *w);
+}
+
+// Prints the canonical text of a script, markers included.
+int PrintPreprocessed(const std::vector<std::string>& params, kobu::TScriptEncoding encoding) {
+  if (params.size() < 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::string text;
+  bool lossy = false;
+  if (!kobu::LoadScriptFile(params[1], encoding, text, lossy)) {
+    std::string msg = kobu::Cp932ToUtf8(kobu::sj("起動ファイル「") + params[1] + kobu::sj("」が読込めません。"));
+    std::fprintf(stderr, "%s\n", msg.c_str());
+    return 2;
+  }
+  kobu::TKobuBase base;
+  base.ScriptFileName = params[1];
+  try {
+    std::string out = kobu::TerminalText(kobu::Preprocess(base, text));
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+  } catch (const kobu::EKobu& e) {
+    std::string msg = kobu::TerminalText(e.Message());
+    std::fprintf(stderr, "%s\n", msg.c_str());
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> params;
+  kobu::THostOptions opt = kobu::SplitHostOptions(argc, argv, params);
+  if (!opt.badOption.empty()) {
+    std::fprintf(stderr, "koburane: 知らないオプションです: %s\n\n%s", opt.badOption.c_str(), kUsage);
+    return 2;
+  }
+  if (opt.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (opt.version) {
+    std::printf("koburane %s\n", KOBU_VERSION);
+    return 0;
+  }
+  if (opt.preprocessOnly) return PrintPreprocessed(params, opt.encoding);
+
+  bool console = opt.console || !HaveDisplay();
+  if (console) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(QuietQtMessages);
+  }
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(true);
+
+  kobu::TfrmKobu frm(std::move(params), opt.encoding);
+  std::unique_ptr<kobu::TKobuUI> ui;
+  kobu::TConsoleUI* consoleUi = nullptr;
+  if (console) {
+    auto c = std::make_unique<kobu::TConsoleUI>(&frm);
+    consoleUi = c.get();
+    ui = std::move(c);
+  } else {
+    ui = std::make_unique<kobu::TQtUI>(&frm);
+  }
+  frm.SetUI(ui.get());
+  frm.FormCreate();
+  kobu::TDialogs dialogs(&frm);
+  frm.eventDoTimer();
+
+  if (console) {
+    if (frm.ScriptMissing() && consoleUi->ExitCode() == 0) {
+      if (frm.Kobu().ScriptFileName.empty() && frm.Kobu().Parameters.size() <= 1) std::fputs(kUsage, stderr);
+      return 2;
+    }
+    // Nothing can start another run on a terminal yet: the program ends here.
+    return consoleUi->ExitCode();
+  }
+  if (frm.Closed() || frm.Kobu().ScriptFileName.empty()) return 0;
+  return app.exec();
+}

@@ -1,0 +1,53 @@
+// Choosing and loading the script: the command-line scan, the script beside
+// the executable, and reading a script file. No Qt here.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace kobu {
+
+struct TKobuBase;
+
+enum TScriptEncoding { seAuto, seSjis, seUtf8 };
+
+// Runtime options ("--..."), removed from the command line before the scan.
+struct THostOptions {
+  bool console = false;
+  bool preprocessOnly = false;
+  bool help = false;
+  bool version = false;
+  TScriptEncoding encoding = seAuto;
+  std::string badOption;  // the first option we do not know
+};
+
+// Splits argv into runtime options and the parameters the scan sees
+// (parameter 0 is the executable), converted to CP932.
+THostOptions SplitHostOptions(int argc, char** argv, std::vector<std::string>& parameters);
+
+// Reads a script file: converts UTF-8 scripts to CP932 and joins the lines
+// with CR LF after every line. False when the file cannot be read; `lossy`
+// is set when characters had no Shift-JIS form.
+bool LoadScriptFile(const std::string& pathSj, TScriptEncoding encoding, std::string& text, bool& lossy);
+
+// What the command-line scan decided.
+struct TScriptChoice {
+  std::string candidatePath;  // CP932; empty when no script was found
+  std::string runtimeName;    // "-runtime" NAME
+  std::string resourceName;   // "-resource" NAME
+  bool runtimeGiven = false;
+  bool resourceGiven = false;
+};
+
+// The scan of the parameters with every switch; sets the switches on base.
+TScriptChoice ScanCommandLine(TKobuBase& base);
+
+// The ".kbr" file beside the executable, or the empty text.
+std::string ScriptBesideExecutable(const std::string& exePathSj);
+
+// The executable's own path (CP932).
+std::string ExecutablePath();
+
+// Makes the folder of a script the current folder.
+void EnterScriptFolder(const std::string& pathSj);
+
+}  // namespace kobu
