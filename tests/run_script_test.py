@@ -40,7 +40,7 @@ def main():
         env.pop("WAYLAND_DISPLAY", None)
         env["LANG"] = "C.UTF-8"
         try:
-            proc = subprocess.run([runtime, "--console", local] + args, cwd=work, input=stdin,
+            proc = subprocess.run([runtime, "--console", os.path.basename(local)] + args, cwd=work, input=stdin,
                                   capture_output=True, env=env, timeout=60)
         except subprocess.TimeoutExpired:
             print("FAIL: the runtime did not finish within 60 seconds")
