@@ -169,7 +169,8 @@ std::string Preprocess(TKobuBase& base, std::string_view text) {
         if (inQuote) {
           // The escaped character goes out as written and can never end the string.
           out += '\\';
-          if (i < n) {
+          // A line end after the escape is still a line end: it keeps the count.
+          if (i < n && text[i] != '\r') {
             size_t l2 = CharLenAt(text, i);
             out.append(text.data() + i, l2);
             i += l2;

@@ -126,7 +126,12 @@ void TfrmKobu::eventDoTimer() {
       QApplication::processEvents();
     }
     k.CurrentPosition = start;
-  } catch (const std::exception&) {
+  } catch (const EKobu&) {
+    ShowErrorDialog(k);
+    close();
+    return;
+  } catch (const std::exception& e) {
+    k.ErrorLog += FormatScriptError(k, e.what()) + "\r\n";
     ShowErrorDialog(k);
     close();
     return;

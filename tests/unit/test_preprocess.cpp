@@ -118,6 +118,8 @@ TEST(Preprocess, BackslashEscapes) {
       {"a￥b", "a\\b"},
       {"『a￥b\\』", "`a￥b\\`"},
       {"{a\\}b", "b"},
+      // An escape before a line end inside a string still counts the line.
+      {"\"a\\\r\n\"\r\nb\r\n", "\"a\\\r\n\"\r\n2:b\r\n3:"},
   };
   ExpectPreprocessed(std::begin(cases), std::end(cases));
 }

@@ -19,7 +19,7 @@ class WordEnds : public ::testing::Test {
     // Commands of later families, so the rule sees a realistic table.
     const char* rows[][2] = {{"表示", "?を"},       {"置換", "?の,?を,?に"},  {"切り出す", "?の中で,?から,?つ"},
                              {"ひらがな変換", "?を"}, {"エラーを無視", ""},      {"数値として扱う", "?を"},
-                             {"起動して終了まで待機", "?を"}, {"待つ", "?秒"},  {"繰り返す", "?を,?から,?まで"}};
+                             {"起動して終了まで待機", "?を"}, {"待つ", "?秒"}};
     int number = 300;
     for (auto& r : rows) {
       base.Words.AddCommand(sj(r[0]), sj(r[1]), number++);
