@@ -104,6 +104,7 @@ void TKobuBase::ResetForRun() {
   ConditionResult = -1;
   SwitchValue = "\\~\x96\xA2\x92\xE8\x8B\x60";
   FunctionArguments.clear();
+  RetiredBodies.clear();
   StopRequested = false;
 }
 

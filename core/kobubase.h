@@ -27,6 +27,13 @@ class TParticles {
   // Length in bytes of the longest particle that begins at p and ends at or
   // before `end`; 0 when none does.
   size_t MatchAt(const char* p, const char* end) const;
+  // Every particle that begins at p and ends at or before `end`, longest first.
+  template <typename F>
+  void ForEachMatch(const char* p, const char* end, F f) const {
+    size_t room = static_cast<size_t>(end - p);
+    for (const auto& s : byFirstByte_[static_cast<unsigned char>(*p)])
+      if (s.size() <= room && s.compare(0, s.size(), p, s.size()) == 0) f(s.size());
+  }
   void Clear();
 
  private:
@@ -97,6 +104,9 @@ struct TKobuBase {
   int ConditionResult = -1;
   std::string SwitchValue;
   std::vector<std::string> FunctionArguments;
+  // Bodies of records that a command discarded while a statement inside them
+  // was still being read; released by the next command that discards records.
+  std::vector<std::shared_ptr<const std::string>> RetiredBodies;
 
   // Errors.
   std::string ErrorLog;

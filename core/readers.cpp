@@ -46,6 +46,20 @@ const char* RunEnd(const char* p) {
   return p;
 }
 
+// Length of the particle at q inside the run ending at e (0 when none): the
+// longest, unless a shorter one is followed by a word of the table and the
+// longest is not (サブを呼ぶ: を before the command 呼ぶ, not を呼ぶ).
+size_t ChooseParticle(TKobuBase& base, const char* q, const char* e) {
+  size_t plen = base.Particles.MatchAt(q, e);
+  if (!plen || base.Words.Find(std::string_view(q + plen, e - q - plen), true)) return plen;
+  size_t chosen = plen;
+  base.Particles.ForEachMatch(q, e, [&](size_t len) {
+    if (chosen == plen && len < plen && base.Words.Find(std::string_view(q + len, e - q - len), true))
+      chosen = len;
+  });
+  return chosen;
+}
+
 bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
 
 bool IsCallable(const THashNode* n) {
@@ -74,7 +88,7 @@ const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
     if (len == 2 && q[0] == te[0] && q[1] == te[1]) {
       if (IsCallable(base.Words.Find(std::string_view(s, q + 2 - s), true))) return q + 2;
     }
-    size_t plen = base.Particles.MatchAt(q, e);
+    size_t plen = ChooseParticle(base, q, e);
     if (plen) {
       const char* after = q + plen;
       if (!IsHiraganaAt(prev) || after >= e || !IsHiraganaAt(after) ||
@@ -108,7 +122,7 @@ std::string ReadWord(TKobuBase& base, const char*& p) {
 std::string ReadParticleOrWord(TKobuBase& base, const char*& p) {
   SkipTabsSpaces(p);
   if (*p && !IsDelimiter(p)) {
-    size_t plen = base.Particles.MatchAt(p, RunEnd(p));
+    size_t plen = ChooseParticle(base, p, RunEnd(p));
     if (plen) {
       std::string w(p, plen);
       p += plen;

@@ -42,9 +42,7 @@ void TRunControlStack::ClearAll() {
 
 namespace {
 
-void CheckRunControlInner(TKobuBase& base) {
-  TRunControl r;
-  if (!base.RunControl.Pop(r)) return;
+void CheckRunControlInner(TKobuBase& base, TRunControl& r) {
   switch (r.ControlType) {
     case rcThen:
     case rcElse:
@@ -130,9 +128,15 @@ class TNestedRun {
 }  // namespace
 
 void CheckRunControl(TKobuBase& base) {
+  TRunControl r;
+  if (!base.RunControl.Pop(r)) return;
   try {
-    CheckRunControlInner(base);
+    CheckRunControlInner(base, r);
   } catch (const std::exception& e) {
+    // The record's body stays alive in r while the message names its line;
+    // the failed construct is left, so the run goes on behind it.
+    base.RetiredBodies.push_back(r.Body);
+    base.CurrentPosition = r.ExitPos;
     std::string msg = sj("実行制御でエラー。") + e.what() + sj(".制御スタック：") + std::to_string(base.RunControl.Count());
     ScriptErrorSj(base, msg);
   }

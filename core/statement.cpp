@@ -200,7 +200,8 @@ void StatementStep(TKobuBase& base, const char*& cursor) {
     case '?':
       ++cursor;
       SkipBlanks(cursor);
-      if (*cursor == '"' || *cursor == '`') {
+      // A quick print only begins a statement; with a pending word, "?" is a condition.
+      if ((*cursor == '"' || *cursor == '`') && base.ArgumentStack.empty()) {
         std::string span = ReadLiteralSpan(base, cursor);
         std::string v = EvaluateArgument(base, span);
         if (base.UI) base.UI->QuickPrint(v);
