@@ -91,20 +91,6 @@ THashNode* FindWord(TKobuBase& base, const std::string& name) {
 
 bool NonZero(long double v) { return v >= 1 || v <= -1; }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t e = i;
-    while (e < text.size() && text[e] != '\r' && text[e] != '\n') e += CharLenAt(text, e);
-    lines.push_back(text.substr(i, e - i));
-    i = e;
-    if (i < text.size() && text[i] == '\r') ++i;
-    if (i < text.size() && text[i] == '\n') ++i;
-  }
-  return lines;
-}
-
 // A decimal number and nothing else (blanks around it allowed), truncated
 // toward zero into 32 bits.
 bool StrictInteger(const std::string& text, int32_t& out) {

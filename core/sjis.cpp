@@ -28,4 +28,18 @@ bool DropSuffix(std::string& s, std::string_view suffix) {
   return true;
 }
 
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t e = i;
+    while (e < text.size() && text[e] != '\r' && text[e] != '\n') e += CharLenAt(text, e);
+    lines.emplace_back(text.substr(i, e - i));
+    i = e;
+    if (i < text.size() && text[i] == '\r') ++i;
+    if (i < text.size() && text[i] == '\n') ++i;
+  }
+  return lines;
+}
+
 }  // namespace kobu

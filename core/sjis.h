@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kobu {
 
@@ -39,5 +40,8 @@ size_t LastCharStart(std::string_view s);
 
 // Removes the last character of s when s ends with `suffix` on a boundary.
 bool DropSuffix(std::string& s, std::string_view suffix);
+
+// The lines of a text; CR LF, CR or LF end a line, and a final line end adds no line.
+std::vector<std::string> SplitLines(std::string_view text);
 
 }  // namespace kobu

@@ -389,16 +389,7 @@ void TrimBlanks(std::string& s) {
 
 // Sets the line `key` of name=value lines; an empty value removes it.
 std::string SetLineValue(const std::string& text, const std::string& key, const std::string& value) {
-  std::vector<std::string> lines;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t e = i;
-    while (e < text.size() && text[e] != '\r' && text[e] != '\n') e += CharLenAt(text, e);
-    lines.push_back(text.substr(i, e - i));
-    i = e;
-    if (i < text.size() && text[i] == '\r') ++i;
-    if (i < text.size() && text[i] == '\n') ++i;
-  }
+  std::vector<std::string> lines = SplitLines(text);
   bool found = false;
   std::vector<std::string> out;
   for (auto& line : lines) {
