@@ -41,7 +41,6 @@ struct TControlWords {
   std::string hitoshii = sj("と等しい");
   std::string sonota = sj("その他");
   std::string kurikaesu = sj("繰り返す");
-  std::string switchNone = sj("\\~未定義");
 };
 
 const TControlWords& CW() {
@@ -670,7 +669,7 @@ void RunCaseBranch(TKobuBase& base, const std::string& label, const char*& curso
   TRunControl r;
   r.ControlType = rcCase;
   ReadBlock(base, r, cursor);
-  if (base.SwitchValue == w.switchNone) return;
+  if (base.SwitchValue == kNoSwitchValue) return;
   bool match = false;
   std::string bound = label;
   if (label == w.sonota) {
@@ -683,7 +682,7 @@ void RunCaseBranch(TKobuBase& base, const std::string& label, const char*& curso
     match = EvaluateArgument(base, label) == base.SwitchValue;
   }
   if (!match) return;
-  base.SwitchValue = w.switchNone;
+  base.SwitchValue = kNoSwitchValue;
   EnterBlock(base, r, cursor);
 }
 

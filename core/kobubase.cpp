@@ -70,7 +70,7 @@ void TObjList::Replace(int index, std::unique_ptr<TObjNode> node) {
   items_[index] = std::move(node);
 }
 
-TKobuBase::TKobuBase() : SwitchValue("\\~\x96\xA2\x92\xE8\x8B\x60") {}  // "\~未定義"
+TKobuBase::TKobuBase() : SwitchValue(kNoSwitchValue) {}
 
 TKobuBase::~TKobuBase() {
   RunControl.ClearAll();
@@ -102,7 +102,7 @@ void TKobuBase::ResetForRun() {
   Objects.Clear();
   ProgramTexts.clear();
   ConditionResult = -1;
-  SwitchValue = "\\~\x96\xA2\x92\xE8\x8B\x60";
+  SwitchValue = kNoSwitchValue;
   FunctionArguments.clear();
   RetiredBodies.clear();
   StopRequested = false;

@@ -16,6 +16,8 @@ struct TKobuBase;
 
 using THandler = void (*)(TKobuBase&);
 constexpr int kCommandNumbers = 464;
+// The value of 条件分岐 when none is open: "\~未定義" in CP932.
+inline constexpr const char* kNoSwitchValue = "\\~\x96\xA2\x92\xE8\x8B\x60";
 constexpr int kMaxProgramTexts = 50;
 
 // The particles that end an argument word, longest match first.
@@ -102,7 +104,7 @@ struct TKobuBase {
   // Control flow.
   TRunControlStack RunControl;
   int ConditionResult = -1;
-  std::string SwitchValue;
+  std::string SwitchValue;  // kNoSwitchValue while no 条件分岐 is open
   std::vector<std::string> FunctionArguments;
   // Bodies of records that a command discarded while a statement inside them
   // was still being read; released by the next command that discards records.

@@ -15,7 +15,6 @@ qt6-base-dev
 libgl-dev
 fonts-ipafont-gothic
 fonts-ipafont-mincho
-locales
 "
 
 if [ "$(id -u)" -eq 0 ]; then
