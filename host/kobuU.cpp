@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShowEvent>
 
 #include "commands/registry.h"
 #include "core/errors.h"
@@ -29,6 +30,8 @@ bool ContainsChars(const std::string& text, const std::string& word) {
 
 TfrmKobu::TfrmKobu(std::vector<std::string> parameters, TScriptEncoding encoding)
     : kobu_(std::make_unique<TKobuBase>()), encoding_(encoding) {
+  eventDo.setInterval(1);
+  QObject::connect(&eventDo, &QTimer::timeout, this, [this] { eventDoTimer(); });
   kobu_->Parameters = std::move(parameters);
   kobu_->ExecutablePath = kobu_->Parameters.empty() ? std::string() : kobu_->Parameters[0];
 }
@@ -102,6 +105,7 @@ void TfrmKobu::LoadScript(const std::string& path) {
 }
 
 void TfrmKobu::eventDoTimer() {
+  eventDo.stop();
   if (!FirstRunPending) return;
   FirstRunPending = false;
   QApplication::processEvents();
@@ -142,6 +146,11 @@ void TfrmKobu::eventDoTimer() {
     if (k.ErrorLog.empty() && k.UI)
       k.UI->MessageBox(FormatScriptError(k, sj("システムエラー:") + e.what()), sj("こぶらね"));
   }
+}
+
+void TfrmKobu::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  eventDo.start();
 }
 
 void TfrmKobu::closeEvent(QCloseEvent* event) {

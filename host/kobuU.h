@@ -1,5 +1,6 @@
 // The main window: it owns the interpreter state and starts the script.
 #pragma once
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -28,12 +29,16 @@ class TfrmKobu : public QWidget {
   bool ScriptMissing() const { return scriptMissing_; }
 
  protected:
+  // FormShow: the start timer runs once the window is shown.
+  void showEvent(class QShowEvent* event) override;
+  // FormCloseQuery: the termination step decides.
   void closeEvent(class QCloseEvent* event) override;
 
  private:
   void LoadScript(const std::string& path);
 
   std::unique_ptr<TKobuBase> kobu_;
+  QTimer eventDo;  // one millisecond; starts the script if the direct call did not
   TScriptEncoding encoding_;
   bool FirstRunPending = false;
   std::string candidatePath_;

@@ -1,0 +1,117 @@
+// The main window on the offscreen platform: its size and title, the start of
+// the script, and closing.
+#include <QApplication>
+#include <QtTest/QtTest>
+#include <cstdio>
+#include <fstream>
+
+#include "core/kobubase.h"
+#include "core/ui.h"
+#include "gui/dialog_forms.h"
+#include "host/kobuU.h"
+#include "platform/cp932.h"
+
+namespace {
+
+// Records what the script shows instead of opening boxes.
+class TRecordingUI : public kobu::TKobuUI {
+ public:
+  explicit TRecordingUI(kobu::TfrmKobu* form) : form_(form) {}
+  void ShowMessage(const std::string& text) override { messages.push_back(kobu::Cp932ToUtf8(text)); }
+  void QuickPrint(const std::string& text) override { messages.push_back(kobu::Cp932ToUtf8(text)); }
+  void MessageBox(const std::string& text, const std::string&) override { boxes.push_back(kobu::Cp932ToUtf8(text)); }
+  kobu::TErrorChoice ShowErrorDialog(const std::string& log, bool) override {
+    errors.push_back(kobu::Cp932ToUtf8(log));
+    return kobu::ecStop;
+  }
+  void CloseMainWindow() override { form_->close(); }
+  std::vector<std::string> messages, boxes, errors;
+
+ private:
+  kobu::TfrmKobu* form_;
+};
+
+std::string WriteScript(const QTemporaryDir& dir, const char* name, const char* utf8) {
+  std::string path = dir.filePath(name).toStdString();
+  std::ofstream(path) << utf8;
+  return path;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+ private slots:
+  void createsTheWindowAndRunsTheScript() {
+    QTemporaryDir dir;
+    std::string script = WriteScript(dir, "a.kbr", "「こんにちは」と言う\n");
+    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
+    TRecordingUI ui(&frm);
+    frm.SetUI(&ui);
+    frm.FormCreate();
+    kobu::TDialogs dialogs(&frm);
+    QCOMPARE(frm.size(), QSize(640, 400));
+    QCOMPARE(frm.windowTitle(), QString::fromUtf8("こぶらね"));
+    QCOMPARE(dialogs.Error->windowTitle(), QString::fromUtf8("実行中にエラーが発生しました。"));
+    frm.eventDoTimer();
+    QCOMPARE(ui.messages, std::vector<std::string>{"こんにちは"});
+    QVERIFY(frm.isVisible());  // a finished script leaves the window open
+    QVERIFY(!frm.Closed());
+    frm.eventDoTimer();  // the script starts exactly once
+    QCOMPARE(ui.messages.size(), size_t(1));
+  }
+
+  void hiddenWhileTheScriptHoldsTheRaiseWord() {
+    QTemporaryDir dir;
+    std::string script = WriteScript(dir, "b.kbr", "' 母艦浮上 は後で\n「x」と言う\n");
+    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
+    TRecordingUI ui(&frm);
+    frm.SetUI(&ui);
+    frm.FormCreate();
+    frm.eventDoTimer();
+    // The comment is gone after preprocessing, so the window shows.
+    QVERIFY(frm.isVisible());
+
+    std::string script2 = WriteScript(dir, "c.kbr", "「母艦浮上」と言う\n");
+    kobu::TfrmKobu frm2({"/usr/bin/koburane", kobu::Utf8ToCp932(script2)}, kobu::seAuto);
+    TRecordingUI ui2(&frm2);
+    frm2.SetUI(&ui2);
+    frm2.FormCreate();
+    frm2.eventDoTimer();
+    QVERIFY(!frm2.isVisible());
+  }
+
+  void endClosesTheWindow() {
+    QTemporaryDir dir;
+    std::string script = WriteScript(dir, "d.kbr", "「前」と言う\nおわり\n「後」と言う\n");
+    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
+    TRecordingUI ui(&frm);
+    frm.SetUI(&ui);
+    frm.FormCreate();
+    frm.eventDoTimer();
+    QVERIFY(frm.Closed());
+    QCOMPARE(ui.messages, std::vector<std::string>{"前"});
+  }
+
+  void errorShowsTheLogAndCloses() {
+    QTemporaryDir dir;
+    std::string script = WriteScript(dir, "e.kbr", "「前」と言う\n\n謎命令\n");
+    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
+    TRecordingUI ui(&frm);
+    frm.SetUI(&ui);
+    frm.FormCreate();
+    frm.eventDoTimer();
+    QCOMPARE(ui.errors.size(), size_t(1));
+    QVERIFY(ui.errors[0].rfind("[エラー] e.kbr(3行目): \"謎命令\"は未定義の命令です。", 0) == 0);
+    QVERIFY(frm.Closed());
+  }
+};
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  TestMainWindow t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_mainwindow.moc"
