@@ -46,15 +46,28 @@ const char* RunEnd(const char* p) {
   return p;
 }
 
+bool IsCallable(const THashNode* n) {
+  return n && (n->Kind == wkCommand || n->Kind == wkLabel || n->Kind == wkExternal);
+}
+
+// True when the text is a word of the table as a statement would name it: a
+// callable word under any okurigana, any other word under its exact name.
+// (A variable 辞書 must not make 辞書のりんご one word.)
+bool IsTableWord(TKobuBase& base, std::string_view text) {
+  if (text.empty()) return false;
+  if (IsCallable(base.Words.Find(StripOkurigana(text), false))) return true;
+  return base.Words.Find(text, false) != nullptr;
+}
+
 // Length of the particle at q inside the run ending at e (0 when none): the
 // longest, unless a shorter one is followed by a word of the table and the
 // longest is not (サブを呼ぶ: を before the command 呼ぶ, not を呼ぶ).
 size_t ChooseParticle(TKobuBase& base, const char* q, const char* e) {
   size_t plen = base.Particles.MatchAt(q, e);
-  if (!plen || base.Words.Find(std::string_view(q + plen, e - q - plen), true)) return plen;
+  if (!plen || IsTableWord(base, std::string_view(q + plen, e - q - plen))) return plen;
   size_t chosen = plen;
   base.Particles.ForEachMatch(q, e, [&](size_t len) {
-    if (chosen == plen && len < plen && base.Words.Find(std::string_view(q + len, e - q - len), true))
+    if (chosen == plen && len < plen && IsTableWord(base, std::string_view(q + len, e - q - len)))
       chosen = len;
   });
   return chosen;
@@ -62,9 +75,6 @@ size_t ChooseParticle(TKobuBase& base, const char* q, const char* e) {
 
 bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
 
-bool IsCallable(const THashNode* n) {
-  return n && (n->Kind == wkCommand || n->Kind == wkLabel || n->Kind == wkExternal);
-}
 
 // Where a word ends inside the run [s, e). Returns the end of the word.
 // A word is the whole run when it ends in の時 or is itself a word of the
@@ -78,7 +88,7 @@ const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
   static const std::string te = sj("て");
   std::string_view run(s, e - s);
   if (EndsWithChars(run, noToki)) return e;
-  if (base.Words.Find(run, true)) return e;
+  if (IsTableWord(base, run)) return e;
   if (run.size() > moshi.size() && run.substr(0, moshi.size()) == moshi) return s + moshi.size();
 
   const char* prev = s;
@@ -92,7 +102,7 @@ const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
     if (plen) {
       const char* after = q + plen;
       if (!IsHiraganaAt(prev) || after >= e || !IsHiraganaAt(after) ||
-          base.Words.Find(std::string_view(after, e - after), true))
+          IsTableWord(base, std::string_view(after, e - after)))
         return after;
     }
     prev = q;

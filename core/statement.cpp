@@ -238,84 +238,82 @@ void StatementStep(TKobuBase& base, const char*& cursor) {
 
 void Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain) {
   const TSyntaxWords& sw = W();
-  {
-    const char* afterWord = cursor;
-    SkipBlanks(cursor);
-    if (*cursor == '=') {
-      ++cursor;
-      Assign(base, w, cursor);
-      return;
-    }
-    if (*cursor == '&') {
-      std::string v;
-      std::string word = ResolveReference(base, w, v) ? QuoteLiteral(v) : w;
-      word += Tail(base, cursor);
-      base.ArgumentStack.push_back(std::move(word));
-      return;
-    }
-    if (EndsWithChars(w, sw.noToki)) {
-      w.resize(w.size() - sw.noToki.size());
-      RunCaseBranch(base, w, cursor);
-      return;
-    }
-    if (EndsWithChars(w, sw.no)) {
-      // The possessive word belongs with the word that follows.
-      base.ArgumentStack.push_back(std::move(w));
-      StatementStep(base, cursor);
-      return;
-    }
-    if (EndsWithChars(w, sw.ha)) {
-      w.resize(w.size() - sw.ha.size());
-      Assign(base, w, cursor);
-      return;
-    }
-    if (EndsWithChars(w, sw.kai)) {
-      w.resize(w.size() - sw.kai.size());
-      RunCountedLoop(base, w, cursor);
-      return;
-    }
-    if (EndsWithChars(w, sw.te)) {
-      THashNode* n = base.Words.Find(w, true);
-      if (IsCallable(n)) {
-        if (*afterWord == '(') {
-          cursor = afterWord;
-          CallWithParentheses(base, w, cursor, false);
-        } else {
-          ExecuteWord(base, n);
-        }
-        return;
+  const char* afterWord = cursor;
+  SkipBlanks(cursor);
+  if (*cursor == '=') {
+    ++cursor;
+    Assign(base, w, cursor);
+    return;
+  }
+  if (*cursor == '&') {
+    std::string v;
+    std::string word = ResolveReference(base, w, v) ? QuoteLiteral(v) : w;
+    word += Tail(base, cursor);
+    base.ArgumentStack.push_back(std::move(word));
+    return;
+  }
+  if (EndsWithChars(w, sw.noToki)) {
+    w.resize(w.size() - sw.noToki.size());
+    RunCaseBranch(base, w, cursor);
+    return;
+  }
+  if (EndsWithChars(w, sw.no)) {
+    // The possessive word belongs with the word that follows.
+    base.ArgumentStack.push_back(std::move(w));
+    StatementStep(base, cursor);
+    return;
+  }
+  if (EndsWithChars(w, sw.ha)) {
+    w.resize(w.size() - sw.ha.size());
+    Assign(base, w, cursor);
+    return;
+  }
+  if (EndsWithChars(w, sw.kai)) {
+    w.resize(w.size() - sw.kai.size());
+    RunCountedLoop(base, w, cursor);
+    return;
+  }
+  if (EndsWithChars(w, sw.te)) {
+    THashNode* n = base.Words.Find(w, true);
+    if (IsCallable(n)) {
+      if (*afterWord == '(') {
+        cursor = afterWord;
+        CallWithParentheses(base, w, cursor, false);
+      } else {
+        ExecuteWord(base, n);
       }
+      return;
     }
-    if (w == sw.moshi) {
+  }
+  if (w == sw.moshi) {
+    base.ArgumentStack.push_back(std::move(w));
+    FlushStatement(base);
+    return;
+  }
+  {
+    std::string stem = StripOkurigana(w);
+    if (stem == sw.kurikaesu || stem == sw.hanpuku || stem == sw.loop) {
       base.ArgumentStack.push_back(std::move(w));
       FlushStatement(base);
       return;
     }
-    {
-      std::string stem = StripOkurigana(w);
-      if (stem == sw.kurikaesu || stem == sw.hanpuku || stem == sw.loop) {
-        base.ArgumentStack.push_back(std::move(w));
-        FlushStatement(base);
-        return;
-      }
-    }
-    if (plain && *cursor == '(' && IsCallable(base.Words.Find(w, true))) {
-      std::string result = CallWithParentheses(base, w, cursor, false);
-      const char* q = cursor;
-      SkipTabsSpaces(q);
-      if (*q == 0 || *q == '\r' || *q == ';') {
-        base.Sore->Value = result;
-        base.Sore->TypeMark = base.LastTypeMark;
-        return;
-      }
-      std::string word = (base.LastTypeMark == "s") ? QuoteLiteral(result) : result;
-      word += ReadParticleOrWord(base, cursor);
-      base.ArgumentStack.push_back(std::move(word));
+  }
+  if (plain && *cursor == '(' && IsCallable(base.Words.Find(w, true))) {
+    std::string result = CallWithParentheses(base, w, cursor, false);
+    const char* q = cursor;
+    SkipTabsSpaces(q);
+    if (*q == 0 || *q == '\r' || *q == ';') {
+      base.Sore->Value = result;
+      base.Sore->TypeMark = base.LastTypeMark;
       return;
     }
-    base.ArgumentStack.push_back(std::move(w));
-    if (*cursor == 0) StatementStep(base, cursor);
+    std::string word = (base.LastTypeMark == "s") ? QuoteLiteral(result) : result;
+    word += ReadParticleOrWord(base, cursor);
+    base.ArgumentStack.push_back(std::move(word));
+    return;
   }
+  base.ArgumentStack.push_back(std::move(w));
+  if (*cursor == 0) StatementStep(base, cursor);
 }
 
 // The items of a call's argument list, each pushed as one argument word.
