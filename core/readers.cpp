@@ -78,10 +78,11 @@ bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
 
 // Where a word ends inside the run [s, e). Returns the end of the word.
 // A word is the whole run when it ends in の時 or is itself a word of the
-// table; もし stands alone before its condition; otherwise the first particle
-// inside the run ends the word right after itself, unless it sits between
-// hiragana and what follows is no word (then it is part of a hiragana word),
-// and a te-form after a callable prefix ends the word too.
+// table; もし stands alone before its condition; a word of the table followed
+// by a particle ends after that particle; otherwise the first particle inside
+// the run ends the word right after itself, unless it sits between hiragana
+// and what follows is no word (then it is part of a hiragana word), and a
+// te-form after a callable prefix ends the word too.
 const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
   static const std::string noToki = sj("の時");
   static const std::string moshi = sj("もし");
@@ -90,6 +91,13 @@ const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
   if (EndsWithChars(run, noToki)) return e;
   if (IsTableWord(base, run)) return e;
   if (run.size() > moshi.size() && run.substr(0, moshi.size()) == moshi) return s + moshi.size();
+
+  // A word of the table followed by a particle is one word with that particle,
+  // even when its name holds a particle itself (母艦のパスと). The longest wins.
+  const char* known = nullptr;
+  for (const char* k = s + CharLen(s); k < e; k += CharLen(k))
+    if (base.Particles.MatchAt(k, e) && IsTableWord(base, std::string_view(s, k - s))) known = k;
+  if (known) return known + ChooseParticle(base, known, e);
 
   const char* prev = s;
   const char* q = s + CharLen(s);

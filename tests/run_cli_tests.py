@@ -56,4 +56,22 @@ with tempfile.TemporaryDirectory() as work:
     p = run(["--console", "args.kbr", "a", "--console", "b"], cwd=work)
     check("options removed", p.returncode == 0 and p.stdout == b"args.kbr\na\nb\n", p)
 
+    # Without a script on the command line, the .kbr beside the program runs;
+    # its arguments then start with the program itself.
+    import shutil
+    app = os.path.join(work, "app")
+    shutil.copy(runtime, app)
+    with open(app + ".kbr", "w", encoding="utf-8") as f:
+        f.write("コマンドライン引数と言う\n母艦のパスと言う\n")
+    p = subprocess.run([app, "--console"], capture_output=True, timeout=30, cwd="/")
+    real = os.path.realpath(work)
+    check("script beside the program", p.returncode == 0 and
+          p.stdout.decode() == f"{app}\n{real}/\n", p)
+    p = subprocess.run([app, "--console", "-debug"], capture_output=True, timeout=30, cwd="/")
+    check("-debug alone still finds the script beside", p.returncode == 0 and
+          p.stdout.decode() == f"{app}\n-debug\n{real}/\n", p)
+    os.remove(app + ".kbr")
+    p = subprocess.run([app, "--console"], capture_output=True, timeout=30, cwd="/")
+    check("no script anywhere", p.returncode == 2 and p.stdout == b"", p)
+
 sys.exit(1 if failures else 0)

@@ -79,6 +79,8 @@ TEST_F(WordEnds, ParticleEndsTheWord) {
       {"ひらがなで表示", "ひらがなで|表示"},
       {"ABCまでを表示", "ABCまでを|表示"},
       {"サブを呼ぶ", "サブを|呼ぶ"},
+      {"母艦のパスを表示", "母艦のパスを|表示"},
+      {"ランタイムのパス", "ランタイムのパス"},
       {"終点へ飛ぶ", "終点へ|飛ぶ"},
   };
   for (const auto& c : cases) EXPECT_EQ(Split(c.line), c.words) << c.line;
