@@ -95,6 +95,7 @@ int THash::Add(std::unique_ptr<THashNode> node) {
     slot = std::move(node);  // same place, so listings keep their order
     return count_;
   }
+  if (node->Name.size() > maxNameLength_) maxNameLength_ = node->Name.size();
   bucket.push_back(std::move(node));
   return ++count_;
 }

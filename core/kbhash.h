@@ -80,6 +80,8 @@ class THash {
   int Delete(std::string_view name, bool strip);
   void Clear();
   int Count() const { return count_; }
+  // No name in the table is longer than this (it never shrinks).
+  size_t MaxNameLength() const { return maxNameLength_; }
 
   std::vector<THashNode*> Enumerate() const;
   std::string NameList() const;
@@ -97,6 +99,7 @@ class THash {
 
   std::vector<std::unique_ptr<THashNode>> buckets_[256];
   int count_ = 0;
+  size_t maxNameLength_ = 0;
 };
 
 }  // namespace kobu

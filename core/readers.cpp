@@ -1,5 +1,7 @@
 #include "core/readers.h"
 
+#include <algorithm>
+
 #include "core/kbhash.h"
 #include "core/kobubase.h"
 #include "core/preprocess.h"
@@ -46,15 +48,38 @@ const char* RunEnd(const char* p) {
   return p;
 }
 
+// How far the word rules look into a run. Names are short; looking further
+// would only make a pathological line cost quadratic time.
+constexpr size_t kRunLookahead = 1024;
+
+// End of the run at p, but not beyond kRunLookahead bytes; `whole` tells
+// whether the run really ends there.
+const char* RunEndCapped(const char* p, bool& whole) {
+  const char* s = p;
+  while (*p && !IsDelimiter(p)) {
+    if (static_cast<size_t>(p - s) >= kRunLookahead) {
+      whole = false;
+      return p;
+    }
+    p += CharLen(p);
+  }
+  whole = true;
+  return p;
+}
+
 bool IsCallable(const THashNode* n) {
   return n && (n->Kind == wkCommand || n->Kind == wkLabel || n->Kind == wkExternal);
 }
+
+// The longest text that can name a word: the longest name, with room for
+// okurigana that the table's stems leave out.
+size_t LongestWordText(const TKobuBase& base) { return base.Words.MaxNameLength() * 4 + 16; }
 
 // True when the text is a word of the table as a statement would name it: a
 // callable word under any okurigana, any other word under its exact name.
 // (A variable 辞書 must not make 辞書のりんご one word.)
 bool IsTableWord(TKobuBase& base, std::string_view text) {
-  if (text.empty()) return false;
+  if (text.empty() || text.size() > LongestWordText(base)) return false;
   if (IsCallable(base.Words.Find(StripOkurigana(text), false))) return true;
   return base.Words.Find(text, false) != nullptr;
 }
@@ -75,27 +100,30 @@ size_t ChooseParticle(TKobuBase& base, const char* q, const char* e) {
 
 bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
 
-
-// Where a word ends inside the run [s, e). Returns the end of the word.
+// Where the word that begins at s ends (s is not at a delimiter).
 // A word is the whole run when it ends in の時 or is itself a word of the
 // table; もし stands alone before its condition; a word of the table followed
 // by a particle ends after that particle; otherwise the first particle inside
 // the run ends the word right after itself, unless it sits between hiragana
 // and what follows is no word (then it is part of a hiragana word), and a
-// te-form after a callable prefix ends the word too.
-const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
+// te-form after a callable prefix ends the word too. Only the first
+// kRunLookahead bytes of a run are examined; a longer run without an earlier
+// end is one word.
+const char* WordEnd(TKobuBase& base, const char* s) {
   static const std::string noToki = sj("の時");
   static const std::string moshi = sj("もし");
   static const std::string te = sj("て");
+  bool whole = true;
+  const char* e = RunEndCapped(s, whole);
   std::string_view run(s, e - s);
-  if (EndsWithChars(run, noToki)) return e;
-  if (IsTableWord(base, run)) return e;
+  if (whole && (EndsWithChars(run, noToki) || IsTableWord(base, run))) return e;
   if (run.size() > moshi.size() && run.substr(0, moshi.size()) == moshi) return s + moshi.size();
 
   // A word of the table followed by a particle is one word with that particle,
   // even when its name holds a particle itself (母艦のパスと). The longest wins.
   const char* known = nullptr;
-  for (const char* k = s + CharLen(s); k < e; k += CharLen(k))
+  const char* knownLimit = s + std::min(run.size(), LongestWordText(base));
+  for (const char* k = s + CharLen(s); k < e && k <= knownLimit; k += CharLen(k))
     if (base.Particles.MatchAt(k, e) && IsTableWord(base, std::string_view(s, k - s))) known = k;
   if (known) return known + ChooseParticle(base, known, e);
 
@@ -103,20 +131,21 @@ const char* WordEnd(TKobuBase& base, const char* s, const char* e) {
   const char* q = s + CharLen(s);
   while (q < e) {
     size_t len = CharLen(q);
-    if (len == 2 && q[0] == te[0] && q[1] == te[1]) {
+    if (len == 2 && q[0] == te[0] && q[1] == te[1] && static_cast<size_t>(q + 2 - s) <= LongestWordText(base)) {
       if (IsCallable(base.Words.Find(std::string_view(s, q + 2 - s), true))) return q + 2;
     }
     size_t plen = ChooseParticle(base, q, e);
     if (plen) {
       const char* after = q + plen;
-      if (!IsHiraganaAt(prev) || after >= e || !IsHiraganaAt(after) ||
+      bool runEnds = after >= e && whole;
+      if (!IsHiraganaAt(prev) || runEnds || (after < e && !IsHiraganaAt(after)) ||
           IsTableWord(base, std::string_view(after, e - after)))
         return after;
     }
     prev = q;
     q += len;
   }
-  return e;
+  return whole ? e : RunEnd(e);
 }
 
 }  // namespace
@@ -131,16 +160,16 @@ std::string ReadRun(const char*& p) {
 std::string ReadWord(TKobuBase& base, const char*& p) {
   SkipTabsSpaces(p);
   const char* s = p;
-  const char* e = RunEnd(p);
-  if (s == e) return std::string();
-  p = WordEnd(base, s, e);
+  if (!*p || IsDelimiter(p)) return std::string();
+  p = WordEnd(base, s);
   return std::string(s, p - s);
 }
 
 std::string ReadParticleOrWord(TKobuBase& base, const char*& p) {
   SkipTabsSpaces(p);
   if (*p && !IsDelimiter(p)) {
-    size_t plen = ChooseParticle(base, p, RunEnd(p));
+    bool whole = true;
+    size_t plen = ChooseParticle(base, p, RunEndCapped(p, whole));
     if (plen) {
       std::string w(p, plen);
       p += plen;

@@ -130,20 +130,22 @@ std::string ReadElementIndex(TKobuBase& base, const char*& p) {
   return ReadWord(base, p);
 }
 
-void Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain);
+// Both return true when the step goes on at its start: a possessive word
+// waits for the word that follows it.
+bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain);
 
-void StatementStep(TKobuBase& base, const char*& cursor) {
+bool StatementStep(TKobuBase& base, const char*& cursor) {
   SkipBlanks(cursor);
   char c = *cursor;
   switch (c) {
     case 0:
       FlushStatement(base);
-      return;
+      return false;
     case '\r':
     case '\n': {
       if (cursor[-1] == ',') {  // a comma at the line end continues the statement
         ReadLineMarker(base, cursor);
-        return;
+        return false;
       }
       const char* linePos = cursor;
       ReadLineMarker(base, cursor);
@@ -151,23 +153,22 @@ void StatementStep(TKobuBase& base, const char*& cursor) {
         TStatementLineGuard line(base, linePos);
         FlushStatement(base);
       }
-      return;
+      return false;
     }
     case ';':
       ++cursor;
       FlushStatement(base);
-      return;
+      return false;
     case '*':
       SkipToLineEnd(cursor);
-      return;
+      return false;
     case '"':
     case '`': {
       std::string span = ReadLiteralSpan(base, cursor);
       std::string w = QuoteLiteral(EvaluateArgument(base, span));
       SkipTabsSpaces(cursor);
       w += Tail(base, cursor);
-      Completion(base, std::move(w), cursor, false);
-      return;
+      return Completion(base, std::move(w), cursor, false);
     }
     case '#': {
       if (base.ArgumentStack.empty()) BadCharacter(base, cursor);
@@ -188,14 +189,12 @@ void StatementStep(TKobuBase& base, const char*& cursor) {
         w += "#" + EvaluateArgument(base, second);
       }
       if (*cursor && !IsDelimiter(cursor)) w += ReadParticleOrWord(base, cursor);
-      Completion(base, std::move(w), cursor, false);
-      return;
+      return Completion(base, std::move(w), cursor, false);
     }
     case '(': {
       std::string w = ReadGroup(base, cursor);
       w += ReadParticleOrWord(base, cursor);
-      Completion(base, std::move(w), cursor, false);
-      return;
+      return Completion(base, std::move(w), cursor, false);
     }
     case '?':
       ++cursor;
@@ -205,10 +204,10 @@ void StatementStep(TKobuBase& base, const char*& cursor) {
         std::string span = ReadLiteralSpan(base, cursor);
         std::string v = EvaluateArgument(base, span);
         if (base.UI) base.UI->QuickPrint(v);
-        return;
+        return false;
       }
       RunQuestionCondition(base, cursor);
-      return;
+      return false;
     default:
       break;
   }
@@ -224,54 +223,52 @@ void StatementStep(TKobuBase& base, const char*& cursor) {
     }
     char n = *cursor;
     if (n != '\n' && n != '\r' && n != ',' && n != ';' && n != '\xA4') w += ReadParticleOrWord(base, cursor);
-    Completion(base, std::move(w), cursor, false);
-    return;
+    return Completion(base, std::move(w), cursor, false);
   }
   std::string w = ReadWord(base, cursor);
   if (w.empty()) BadCharacter(base, cursor);
   if (w == W().soshite) {
     FlushStatement(base);
-    return;
+    return false;
   }
-  Completion(base, std::move(w), cursor, true);
+  return Completion(base, std::move(w), cursor, true);
 }
 
-void Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain) {
+bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain) {
   const TSyntaxWords& sw = W();
   const char* afterWord = cursor;
   SkipBlanks(cursor);
   if (*cursor == '=') {
     ++cursor;
     Assign(base, w, cursor);
-    return;
+    return false;
   }
   if (*cursor == '&') {
     std::string v;
     std::string word = ResolveReference(base, w, v) ? QuoteLiteral(v) : w;
     word += Tail(base, cursor);
     base.ArgumentStack.push_back(std::move(word));
-    return;
+    return false;
   }
   if (EndsWithChars(w, sw.noToki)) {
     w.resize(w.size() - sw.noToki.size());
     RunCaseBranch(base, w, cursor);
-    return;
+    return false;
   }
   if (EndsWithChars(w, sw.no)) {
     // The possessive word belongs with the word that follows.
     base.ArgumentStack.push_back(std::move(w));
-    StatementStep(base, cursor);
-    return;
+    return true;
   }
   if (EndsWithChars(w, sw.ha)) {
     w.resize(w.size() - sw.ha.size());
     Assign(base, w, cursor);
-    return;
+    return false;
   }
   if (EndsWithChars(w, sw.kai)) {
     w.resize(w.size() - sw.kai.size());
     RunCountedLoop(base, w, cursor);
-    return;
+    return false;
   }
   if (EndsWithChars(w, sw.te)) {
     THashNode* n = base.Words.Find(w, true);
@@ -282,20 +279,20 @@ void Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
       } else {
         ExecuteWord(base, n);
       }
-      return;
+      return false;
     }
   }
   if (w == sw.moshi) {
     base.ArgumentStack.push_back(std::move(w));
     FlushStatement(base);
-    return;
+    return false;
   }
   {
     std::string stem = StripOkurigana(w);
     if (stem == sw.kurikaesu || stem == sw.hanpuku || stem == sw.loop) {
       base.ArgumentStack.push_back(std::move(w));
       FlushStatement(base);
-      return;
+      return false;
     }
   }
   if (plain && *cursor == '(' && IsCallable(base.Words.Find(w, true))) {
@@ -305,15 +302,16 @@ void Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
     if (*q == 0 || *q == '\r' || *q == ';') {
       base.Sore->Value = result;
       base.Sore->TypeMark = base.LastTypeMark;
-      return;
+      return false;
     }
     std::string word = (base.LastTypeMark == "s") ? QuoteLiteral(result) : result;
     word += ReadParticleOrWord(base, cursor);
     base.ArgumentStack.push_back(std::move(word));
-    return;
+    return false;
   }
   base.ArgumentStack.push_back(std::move(w));
-  if (*cursor == 0) StatementStep(base, cursor);
+  if (*cursor == 0) FlushStatement(base);
+  return false;
 }
 
 // The items of a call's argument list, each pushed as one argument word.
@@ -413,7 +411,8 @@ std::string SetLineValue(const std::string& text, const std::string& key, const 
 void ExecuteStatementStep(TKobuBase& base, const char*& cursor) {
   if (!cursor) return;
   TStatementLineGuard line(base, nullptr);
-  StatementStep(base, cursor);
+  while (StatementStep(base, cursor)) {
+  }
 }
 
 void FlushStatement(TKobuBase& base) {
