@@ -14,11 +14,21 @@
 #include "core/convtohalf.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
+#include "core/sjis.h"
 #include "core/readers.h"
 #include "core/terms.h"
 #include "platform/cp932.h"
 
 namespace kobu {
+
+namespace {
+// Nesting beyond this is a runaway text, not a script: each level copies its
+// group, so the limit also bounds the memory a pathological text can take.
+constexpr int kMaxExpressionDepth = 64;
+// How much of a failing expression an error message repeats.
+constexpr size_t kMessageTextLimit = 1024;
+}  // namespace
+
 
 namespace {
 
@@ -201,7 +211,12 @@ std::string TEvaluator::Run() {
     static const std::string head = sj("計算式に誤りがあります。");
     std::string message = head;
     message += e.what();
-    message += start;
+    // The expression follows in full; only a huge one is cut, so that nested
+    // failures cannot make the error log grow without bound.
+    std::string_view text(start);
+    size_t keep = 0;
+    while (keep < text.size() && keep < kMessageTextLimit) keep += CharLenAt(text, keep);
+    message.append(text.substr(0, keep));
     throw EKobu(base_, FormatScriptError(base_, message));
   }
 }
@@ -444,6 +459,13 @@ bool HasHighByte(std::string_view s) {
 }  // namespace
 
 std::string EvaluateExpression(TKobuBase& base, const char*& p) {
+  CheckStackDepth(base);
+  struct TDepth {
+    int& d;
+    explicit TDepth(int& depth) : d(depth) { ++d; }
+    ~TDepth() { --d; }
+  } depth(base.ExpressionDepth);
+  if (base.ExpressionDepth > kMaxExpressionDepth) ScriptError(base, "計算式の入れ子が深すぎます。");
   TEvaluator evaluator(base, p);
   return evaluator.Run();
 }

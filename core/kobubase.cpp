@@ -1,6 +1,10 @@
 #include "core/kobubase.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
+
+#include "core/errors.h"
 
 #include "core/sjis.h"
 
@@ -70,7 +74,23 @@ void TObjList::Replace(int index, std::unique_ptr<TObjNode> node) {
   items_[index] = std::move(node);
 }
 
-TKobuBase::TKobuBase() : SwitchValue(kNoSwitchValue) {}
+TKobuBase::TKobuBase() : SwitchValue(kNoSwitchValue) {
+  char here = 0;
+  StackBase = &here;
+  rlimit lim{};
+  size_t size = 8u << 20;
+  if (getrlimit(RLIMIT_STACK, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY) size = lim.rlim_cur;
+  if (size > (256u << 20)) size = 256u << 20;
+  // Leave a quarter for what runs above the interpreter (the toolkit, handlers).
+  StackBudget = size / 4 * 3;
+}
+
+void CheckStackDepth(TKobuBase& base) {
+  char here = 0;
+  const char* top = &here;
+  size_t used = base.StackBase > top ? static_cast<size_t>(base.StackBase - top) : 0;
+  if (used > base.StackBudget) ScriptError(base, "実行が無限ループしている可能性があるので終了します。");
+}
 
 TKobuBase::~TKobuBase() {
   RunControl.ClearAll();

@@ -132,11 +132,20 @@ struct TKobuBase {
 
   TObjList Objects;
 
+  // The C++ stack is finite: nested runs and nested terms check how much of
+  // it they use and fail as a runaway script before the process would crash.
+  const char* StackBase = nullptr;
+  size_t StackBudget = 0;
+  int ExpressionDepth = 0;  // expressions being evaluated, one inside the other
+
   // Stores a program text and returns its start; the text stays put for the run.
   const char* AddProgramText(std::string text);
   // Empties everything a previous run left (word table, stacks, texts).
   void ResetForRun();
 };
+
+// Raises the runaway-script error when the C++ stack is nearly used up.
+void CheckStackDepth(TKobuBase& base);
 
 // The statement line kept for error reports while a statement runs.
 class TStatementLineGuard {

@@ -199,6 +199,7 @@ void CallLabel(TKobuBase& base, THashNode* label) {
 }
 
 void RunLabelNested(TKobuBase& base, THashNode* label, bool pushCallRecord) {
+  CheckStackDepth(base);
   TNestedRun nested(base);
   if (pushCallRecord) {
     base.CurrentPosition = nullptr;

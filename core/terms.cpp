@@ -297,6 +297,7 @@ std::string EvaluateLiteral(TKobuBase& base, const std::string& literal) {
 }
 
 std::string ReadTerm(TKobuBase& base, const char*& p, const char* limit) {
+  CheckStackDepth(base);
   SkipBlanks(p);
   char c = *p;
   if (c == '"' || c == '`') {
