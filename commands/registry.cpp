@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands/dialog_commands.h"
+#include "commands/number_commands.h"
 #include "core/control.h"
 #include "core/kobubase.h"
 #include "core/sjis.h"
@@ -19,7 +20,7 @@ namespace {
 
 // The families in registration order.
 std::vector<std::span<const TCommandRow>> Families() {
-  return {ControlCommandRows(), DialogCommandRows()};
+  return {ControlCommandRows(), DialogCommandRows(), NumberCommandRows()};
 }
 
 // Particles that end argument words besides those of the patterns: the

@@ -37,6 +37,7 @@ struct TStrNum {
   std::string Text;
   long double Value = 0;
   uint8_t Kind = 0;
+  bool ValueKnown = false;  // a group's token carries the value it computed
 };
 
 // Kind: operands are strings or numbers; the look-ahead token is also
@@ -170,10 +171,13 @@ void SetTruth(TOperand& o, bool t) {
 
 // One evaluation. Lives on the C++ stack: a term may call a label or a command
 // that evaluates another expression while this one is half read.
+std::string EvaluateNested(TKobuBase& base, const char*& p, long double* value);
+
 class TEvaluator {
  public:
   TEvaluator(TKobuBase& base, const char*& p) : base_(base), p_(p) {}
-  std::string Run();
+  // The result's text; `value` (when given) receives a numeric result's value.
+  std::string Run(long double* value = nullptr);
 
  private:
   void NextToken();
@@ -190,7 +194,7 @@ class TEvaluator {
   TOp op_ = opOther;
 };
 
-std::string TEvaluator::Run() {
+std::string TEvaluator::Run(long double* value) {
   const char* start = p_;
   try {
     token_.Kind = kNothing;
@@ -202,6 +206,7 @@ std::string TEvaluator::Run() {
     if (result.Kind == kNumber) {
       // A number term beyond the extended range reaches here unchecked.
       Checked(result.Value);
+      if (value) *value = result.Value;
       base_.LastTypeMark = "e";
       return FormatNumber(result.Value);
     }
@@ -224,12 +229,17 @@ std::string TEvaluator::Run() {
 void TEvaluator::NextToken() {
   uint8_t previous = token_.Kind;
   token_.Kind = kNothing;
+  token_.ValueKnown = false;
   SkipBlanks(p_);
   char c = *p_;
   if (c == '(') {
     std::string inner = ReadGroup(base_, p_);
-    token_.Text = EvaluateExpressionText(base_, inner);
+    const char* q = inner.c_str();
+    long double v = 0;
+    token_.Text = EvaluateNested(base_, q, &v);
     token_.Kind = base_.LastTypeMark == "s" ? kString : kNumber;
+    token_.Value = v;
+    token_.ValueKnown = token_.Kind == kNumber;
     return;
   }
   if (IsOperatorChar(c)) {
@@ -346,7 +356,7 @@ void TEvaluator::Factor(TOperand& out) {
   token_.Text.clear();
   out.Kind = token_.Kind;
   out.TextDue = false;
-  out.Value = TextToNumber(out.Text);
+  out.Value = token_.ValueKnown ? token_.Value : TextToNumber(out.Text);
   NextToken();
 }
 
@@ -410,23 +420,30 @@ long double ScanNumber(std::string_view s) {
   };
   for (skipCommas(); i < n && IsDigit(s[i]); skipCommas()) takeDigit(s[i++], false);
   bool hasExponent = false;
+  // An exponent: after a fraction as users write it ("E" or "e", a sign);
+  // after plain digits only as numbers are written back ("1E15", "1E-5"), so
+  // that every number text this runtime produces reads as the same number.
+  auto readExponent = [&](bool userForm) {
+    if (!anyDigit || i >= n || !(s[i] == 'E' || (userForm && s[i] == 'e'))) return;
+    size_t j = i + 1;
+    while (j < n && s[j] == ',') ++j;
+    if (j < n && (s[j] == '-' || (userForm && s[j] == '+'))) ++j;
+    while (j < n && s[j] == ',') ++j;
+    if (j < n && IsDigit(s[j])) {
+      hasExponent = true;
+      buf[k++] = 'e';
+      for (++i; i < j; ++i)
+        if (s[i] != ',') buf[k++] = s[i];
+      for (; i < n && (IsDigit(s[i]) || s[i] == ','); ++i)
+        if (s[i] != ',' && k < sizeof buf - 1) buf[k++] = s[i];
+    }
+  };
   if (i < n && s[i] == '.') {
     buf[k++] = s[i++];
     for (skipCommas(); i < n && IsDigit(s[i]); skipCommas()) takeDigit(s[i++], true);
-    if (anyDigit && i < n && (s[i] == 'E' || s[i] == 'e')) {
-      size_t j = i + 1;
-      while (j < n && s[j] == ',') ++j;
-      if (j < n && (s[j] == '+' || s[j] == '-')) ++j;
-      while (j < n && s[j] == ',') ++j;
-      if (j < n && IsDigit(s[j])) {
-        hasExponent = true;
-        buf[k++] = 'e';
-        for (++i; i < j; ++i)
-          if (s[i] != ',') buf[k++] = s[i];
-        for (; i < n && (IsDigit(s[i]) || s[i] == ','); ++i)
-          if (s[i] != ',' && k < sizeof buf - 1) buf[k++] = s[i];
-      }
-    }
+    readExponent(true);
+  } else {
+    readExponent(false);
   }
   if (!anyDigit) return 0;
 
@@ -458,7 +475,8 @@ bool HasHighByte(std::string_view s) {
 
 }  // namespace
 
-std::string EvaluateExpression(TKobuBase& base, const char*& p) {
+namespace {
+std::string EvaluateNested(TKobuBase& base, const char*& p, long double* value) {
   CheckStackDepth(base);
   struct TDepth {
     int& d;
@@ -467,8 +485,12 @@ std::string EvaluateExpression(TKobuBase& base, const char*& p) {
   } depth(base.ExpressionDepth);
   if (base.ExpressionDepth > kMaxExpressionDepth) ScriptError(base, "計算式の入れ子が深すぎます。");
   TEvaluator evaluator(base, p);
-  return evaluator.Run();
+  return evaluator.Run(value);
 }
+
+}  // namespace
+
+std::string EvaluateExpression(TKobuBase& base, const char*& p) { return EvaluateNested(base, p, nullptr); }
 
 std::string EvaluateExpressionText(TKobuBase& base, const std::string& text) {
   const char* p = text.c_str();

@@ -203,6 +203,17 @@ std::string ReadNumberText(const char*& p) {
     return out;
   }
   while (*p >= '0' && *p <= '9') out += *p++;
+  if (!out.empty() && out.back() >= '0' && out.back() <= '9' && *p == 'E') {
+    // The form numbers are written back in (1E15, 1E-5) reads as that number.
+    const char* q = p + 1;
+    if (*q == '-') ++q;
+    if (*q >= '0' && *q <= '9') {
+      out.append(p, q - p);
+      p = q;
+      while (*p >= '0' && *p <= '9') out += *p++;
+      return out;
+    }
+  }
   if (*p == '.' && p[1] >= '0' && p[1] <= '9') {
     out += *p++;
     while (*p >= '0' && *p <= '9') out += *p++;

@@ -1,0 +1,11 @@
+// Numeric commands.
+#pragma once
+#include <span>
+
+#include "core/commandrow.h"
+
+namespace kobu {
+
+std::span<const TCommandRow> NumberCommandRows();
+
+}  // namespace kobu
