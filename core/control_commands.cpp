@@ -273,6 +273,12 @@ std::string TranslateCondition(TKobuBase& base, const std::string& condition) {
       size_t len = CharLen(p);
       phrase.append(p, len);
       p += len;
+      // が after a character that is not hiragana ends its phrase, so that
+      // Aが10以上 reads like A が 10以上.
+      if (len == 2 && EndsWithChars(phrase, w.ga) && phrase.size() > w.ga.size()) {
+        std::string_view before(phrase.data(), phrase.size() - w.ga.size());
+        if (!IsHiraganaCode(CharCode(before.data() + LastCharStart(before)))) break;
+      }
     }
     while (!phrase.empty() && (phrase.back() == ' ' || phrase.back() == '\t')) phrase.pop_back();
     phrases.push_back(std::move(phrase));
