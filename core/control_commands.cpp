@@ -21,6 +21,7 @@
 #include "core/terms.h"
 #include "core/ui.h"
 #include "platform/cp932.h"
+#include "platform/scriptfile.h"
 
 namespace kobu {
 
@@ -615,6 +616,49 @@ void CmdReturn(TKobuBase& base) {
   base.ScriptFileName = r.FileName;
 }
 
+// A file name from a script: "\\" separates like "/", a drive letter goes.
+std::string ScriptPath(const std::string& name) {
+  std::string path;
+  size_t i = 0;
+  if (name.size() >= 2 && name[1] == ':' && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
+    i = 2;
+  for (; i < name.size();) {
+    size_t len = CharLenAt(name, i);
+    if (len == 1 && name[i] == '\\') path += '/';
+    else path.append(name, i, len);
+    i += len;
+  }
+  return path;
+}
+
+// 取り込む: the file joins the program (its labels too) and runs at once.
+void CmdInclude(TKobuBase& base) {
+  std::string name = ArgText(base);
+  std::string path = ScriptPath(name);
+  std::string text;
+  bool lossy = false;
+  if (path.empty() || !LoadScriptFile(path, seAuto, text, lossy))
+    ScriptError(base, "ファイル\"%s\"が、ありません。", {name});
+  if (static_cast<int>(base.ProgramTexts.size()) >= kMaxProgramTexts)
+    ScriptError(base, "ファイル\"%s\"を取り込めません。取り込めるファイルは%d個までです。",
+                {name, std::to_string(kMaxProgramTexts - 1)});
+  std::string program = Preprocess(base, text);
+  const char* start = base.AddProgramText(std::move(program));
+  RegisterLabels(base, start, path);
+  RunTextNested(base, start, path);
+}
+
+// こぶらねする: a text given by the script runs as a program of its own.
+void CmdRunText(TKobuBase& base) {
+  std::string source = ArgText(base);
+  const char* start;
+  auto found = base.FragmentTexts.find(source);
+  if (found != base.FragmentTexts.end()) start = found->second->c_str() + 1;
+  else start = base.AddFragmentText(source, Preprocess(base, source));
+  std::string name = base.ScriptFileName + sj("の") + std::to_string(FindLineNumber(base)) + sj("行目のこぶらね");
+  RunTextNested(base, start, name);
+}
+
 void CmdNothing(TKobuBase&) {}
 
 void CmdNara(TKobuBase& base) { ScriptError(base, "条件文は、「もし～ならば」と対で使わなければなりません。"); }
@@ -629,6 +673,8 @@ const TCommandRow kRows[] = {
     {"待機", "", "プログラムの実行を止めてイベントを待つ", 13, CmdWait},
     {"抜ける", "", "繰り返しやサブルーチンから抜ける", 215, CmdBreak},
     {"続ける", "", "繰り返しの次の回へ進む", 398, CmdContinue},
+    {"こぶらねする", "?を", "文字列?をプログラムとして実行する", 462, CmdRunText},
+    {"取り込む", "?を", "ファイル?をプログラムに取り込んで実行する", 463, CmdInclude},
     {"もし", "", "条件?が真ならば…、違えば…を実行する", 102, CmdIf},
     {"ならば", "", "条件文の真の範囲を示す", 19, CmdNothing},
     {"なら", "", "条件文の真の範囲を示す", 200, CmdNara},

@@ -104,6 +104,15 @@ const char* TKobuBase::AddProgramText(std::string text) {
   return ProgramTexts.back()->c_str() + 1;
 }
 
+const char* TKobuBase::AddFragmentText(const std::string& source, std::string text) {
+  auto& slot = FragmentTexts[source];
+  if (!slot) {
+    text.insert(text.begin(), '\0');
+    slot = std::make_unique<const std::string>(std::move(text));
+  }
+  return slot->c_str() + 1;
+}
+
 void TKobuBase::ResetForRun() {
   ErrorLog.clear();
   CurrentPosition = nullptr;
@@ -121,6 +130,7 @@ void TKobuBase::ResetForRun() {
   Particles.Clear();
   Objects.Clear();
   ProgramTexts.clear();
+  FragmentTexts.clear();
   ConditionResult = -1;
   SwitchValue = kNoSwitchValue;
   FunctionArguments.clear();

@@ -1,6 +1,7 @@
 // The interpreter state: everything a run owns lives here, in one place.
 #pragma once
 #include <array>
+#include <map>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -84,6 +85,8 @@ struct TKobuBase {
   std::string ScriptFileName;
   std::string ScriptText;
   std::vector<std::unique_ptr<const std::string>> ProgramTexts;
+  // Texts run by こぶらねする, by their source: run again, a text is reused.
+  std::map<std::string, std::unique_ptr<const std::string>> FragmentTexts;
   const char* CurrentPosition = nullptr;
   // While a statement that ended at a line end is executed, the position on
   // its own line (the cursor is already behind the next line marker).
@@ -140,6 +143,8 @@ struct TKobuBase {
 
   // Stores a program text and returns its start; the text stays put for the run.
   const char* AddProgramText(std::string text);
+  // The same for a text run by こぶらねする, kept once per source text.
+  const char* AddFragmentText(const std::string& source, std::string text);
   // Empties everything a previous run left (word table, stacks, texts).
   void ResetForRun();
 };

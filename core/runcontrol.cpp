@@ -210,4 +210,12 @@ void RunLabelNested(TKobuBase& base, THashNode* label, bool pushCallRecord) {
   RunLoop(base);
 }
 
+void RunTextNested(TKobuBase& base, const char* start, const std::string& fileName) {
+  CheckStackDepth(base);
+  TNestedRun nested(base);
+  base.ScriptFileName = fileName;
+  base.CurrentPosition = start;
+  RunLoop(base);
+}
+
 }  // namespace kobu

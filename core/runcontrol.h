@@ -68,5 +68,7 @@ void CheckRunControl(TKobuBase& base);
 void CallLabel(TKobuBase& base, THashNode* label);
 // A label used as a function: a nested run in its own frame; the result is in それ.
 void RunLabelNested(TKobuBase& base, THashNode* label, bool pushCallRecord);
+// Runs a program text at once in a nested run, under the given file name.
+void RunTextNested(TKobuBase& base, const char* start, const std::string& fileName);
 
 }  // namespace kobu

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/scriptfile.h"
+
 namespace kobu {
 
 struct TKobuBase;
-
-enum TScriptEncoding { seAuto, seSjis, seUtf8 };
 
 // Runtime options ("--..."), removed from the command line before the scan.
 struct THostOptions {
@@ -23,11 +23,6 @@ struct THostOptions {
 // Splits argv into runtime options and the parameters the scan sees
 // (parameter 0 is the executable), converted to CP932.
 THostOptions SplitHostOptions(int argc, char** argv, std::vector<std::string>& parameters);
-
-// Reads a script file: converts UTF-8 scripts to CP932 and joins the lines
-// with CR LF after every line. False when the file cannot be read; `lossy`
-// is set when characters had no Shift-JIS form.
-bool LoadScriptFile(const std::string& pathSj, TScriptEncoding encoding, std::string& text, bool& lossy);
 
 // What the command-line scan decided.
 struct TScriptChoice {

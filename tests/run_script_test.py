@@ -3,9 +3,9 @@
 
 A test is tests/scripts/<family>/NAME.kbr with NAME.out (expected stdout) and
 optionally NAME.err (expected stderr), NAME.status (expected exit status,
-default 0), NAME.in (stdin) and NAME.args (one argument per line). Each test
-runs in a fresh temporary folder holding a copy of the script, so tests never
-see each other's files.
+default 0), NAME.in (stdin), NAME.args (one argument per line) and NAME.files/
+(files copied beside the script). Each test runs in a fresh temporary folder
+holding a copy of the script, so tests never see each other's files.
 """
 import os
 import shutil
@@ -35,6 +35,8 @@ def main():
     with tempfile.TemporaryDirectory(prefix="kobutest-") as work:
         local = os.path.join(work, os.path.basename(script))
         shutil.copyfile(script, local)
+        if os.path.isdir(stem + ".files"):
+            shutil.copytree(stem + ".files", work, dirs_exist_ok=True)
         env = dict(os.environ)
         env.pop("DISPLAY", None)
         env.pop("WAYLAND_DISPLAY", None)

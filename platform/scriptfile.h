@@ -1,0 +1,15 @@
+// Reading a script file: Shift-JIS or UTF-8 (with or without BOM) on disk,
+// Shift-JIS with CR LF line ends in memory.
+#pragma once
+#include <string>
+
+namespace kobu {
+
+enum TScriptEncoding { seAuto, seSjis, seUtf8 };
+
+// Reads a script file: converts UTF-8 scripts to CP932 and joins the lines
+// with CR LF after every line. False when the file cannot be read; `lossy`
+// is set when characters had no Shift-JIS form.
+bool LoadScriptFile(const std::string& pathSj, TScriptEncoding encoding, std::string& text, bool& lossy);
+
+}  // namespace kobu
