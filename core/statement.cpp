@@ -324,7 +324,6 @@ void PushArgumentList(TKobuBase& base, const std::string& list) {
       SkipTabsSpaces(p);
     }
     if (!*p) break;
-    const char* s = p;
     // An item runs to the next top-level comma; literals and groups are whole.
     std::string item;
     while (*p && *p != ',') {
@@ -341,7 +340,6 @@ void PushArgumentList(TKobuBase& base, const std::string& list) {
         p += n;
       }
     }
-    (void)s;
     while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.pop_back();
     if (*p == ',') ++p;
     // A lone literal or a plain word goes as written; anything else is evaluated now.
