@@ -7,20 +7,52 @@
 #include <string>
 #include <vector>
 
+#include "commands/array_commands.h"
+#include "commands/date_commands.h"
 #include "commands/dialog_commands.h"
+#include "commands/japanese_commands.h"
+#include "commands/match_commands.h"
 #include "commands/number_commands.h"
+#include "commands/string_commands.h"
+#include "commands/system_variables.h"
+#include "commands/table_commands.h"
+#include "commands/xml_commands.h"
 #include "core/control.h"
+#include "core/debug_commands.h"
+#include "core/error_commands.h"
 #include "core/kobubase.h"
+#include "core/properties.h"
 #include "core/sjis.h"
+#include "gui/image_commands.h"
+#include "gui/object_commands.h"
+#include "gui/timer_commands.h"
+#include "gui/window_commands.h"
 #include "platform/cp932.h"
+#include "system/archive/archive_commands.h"
+#include "system/dll_commands.h"
+#include "system/file_commands.h"
+#include "system/media_commands.h"
+#include "system/network_commands.h"
+#include "system/office_commands.h"
+#include "system/process_commands.h"
+#include "system/registry_commands.h"
 
 namespace kobu {
 
 namespace {
 
-// The families in registration order.
-std::vector<std::span<const TCommandRow>> Families() {
-  return {ControlCommandRows(), DialogCommandRows(), NumberCommandRows()};
+// The families in registration order; 言う stands among the program words.
+const std::vector<std::span<const TCommandRow>>& Families() {
+  static const std::vector<std::span<const TCommandRow>> families = {
+      ControlCommandRows(), SayCommandRows(),     StringCommandRows(),   JapaneseCommandRows(),
+      XmlCommandRows(),     MatchCommandRows(),   DialogCommandRows(),   FileCommandRows(),
+      ArrayCommandRows(),   DebugCommandRows(),   ErrorCommandRows(),    DllCommandRows(),
+      TimerCommandRows(),   DateCommandRows(),    ProcessCommandRows(),  NumberCommandRows(),
+      TableCommandRows(),   WindowCommandRows(),  ImageCommandRows(),    ObjectCommandRows(),
+      MediaCommandRows(),   OfficeCommandRows(),  ArchiveCommandRows(),  NetworkCommandRows(),
+      RegistryCommandRows(),
+  };
+  return families;
 }
 
 // Particles that end argument words besides those of the patterns: the
@@ -28,28 +60,6 @@ std::vector<std::span<const TCommandRow>> Families() {
 const char* const kBaseParticles[] = {
     "は", "の時", "を", "の", "に", "へ", "と", "で", "が", "から", "まで", "までを", "までの",
     "として", "という", "つ", "の中で", "を呼ぶ", "へ飛ぶ", "秒", "度", "文字", "列目から", "個目の",
-};
-
-struct TVariableRow {
-  const char* name;
-  const char* value;
-  const char* typeMark;
-  bool readOnly;
-  THashNode* TKobuBase::*cache;
-};
-
-const TVariableRow kVariables[] = {
-    {"そして", "", "日本語らしい表記をするための接続詞。一度文を区切り,構文チェックをする。", false, &TKobuBase::Soshite},
-    {"回数", "0", "回、反復、命令において、繰り返した回数をカウントしている変数e", true, &TKobuBase::Kaisu},
-    {"エラーメッセージ", "", "直前のエラーメッセージを記憶しているs", true, &TKobuBase::ErrorMessage},
-    {"終了不可能", "0", "プログラムが終了できるかどうか調べるのに使う", true, &TKobuBase::CannotTerminate},
-    {"オン", "1", "e", false, nullptr},
-    {"オフ", "0", "e", false, nullptr},
-    {"はい", "1", "e", false, nullptr},
-    {"いいえ", "0", "e", false, nullptr},
-    {"キャンセル", "2", "e", false, nullptr},
-    {"それ", "", "命令の返却値として利用", false, &TKobuBase::Sore},
-    {"そ", "", "「その」前回利用したオブジェクトを覚えておく", false, &TKobuBase::So},
 };
 
 const THandler* HandlerTable() {
@@ -89,43 +99,57 @@ std::string FolderOf(const std::string& pathSj) {
   return cut == std::string::npos ? std::string() : pathSj.substr(0, cut + 1);
 }
 
-void RegisterCommandLineValues(TKobuBase& base) {
+// コマンドライン引数 and 母艦のパス start at the script's own parameter.
+TComputedValues CommandLineValues(const TKobuBase& base) {
+  TComputedValues v;
   size_t i = 0;
   if (!base.ScriptBesideExe) i = (base.RuntimeMode ? 2 : 0) + (base.PackedScript ? 0 : 1);
-  std::string args, mother;
   if (i < base.Parameters.size()) {
-    mother = FolderOf(base.Parameters[i]);
+    v.motherPath = FolderOf(base.Parameters[i]);
     for (size_t k = i; k < base.Parameters.size(); ++k) {
-      if (k > i) args += "\r\n";
-      args += base.Parameters[k];
+      if (k > i) v.arguments += "\r\n";
+      v.arguments += base.Parameters[k];
     }
   }
-  base.Words.AddVariable(sj("コマンドライン引数"), args, "", true);
-  base.Words.AddVariable(sj("母艦のパス"), mother, "s", true);
-  base.Words.AddVariable(sj("ランタイムのパス"), FolderOf(base.ExecutablePath), "s", true);
+  v.runtimePath = FolderOf(base.ExecutablePath);
+  return v;
 }
 
 }  // namespace
 
+std::vector<const TCommandRow*> CommandRows() {
+  std::vector<const TCommandRow*> rows;
+  for (auto family : Families())
+    for (const auto& row : family) rows.push_back(&row);
+  return rows;
+}
+
 void RegisterBuiltins(TKobuBase& base) {
   base.Handlers = HandlerTable();
   for (const char* p : kBaseParticles) base.Particles.Add(sj(p));
+  RegisterSystemVariables(base, CommandLineValues(base));
   for (auto family : Families())
     for (const auto& row : family) {
-      std::string name = sj(row.name), pattern = sj(row.pattern);
-      base.Words.AddCommand(name, pattern, row.number);
+      std::string pattern = sj(row.pattern);
+      base.Words.AddCommand(sj(row.name), pattern, row.number);
       base.Particles.AddFromPattern(pattern);
     }
-  for (const auto& v : kVariables) {
-    THashNode* n = base.Words.AddVariable(sj(v.name), sj(v.value), sj(v.typeMark), v.readOnly);
-    if (v.cache) base.*(v.cache) = n;
-  }
-  RegisterCommandLineValues(base);
+  base.Moshi = base.Words.Find(sj("もし"), true);
   base.Naraba = base.Words.Find(sj("ならば"), true);
   base.Nara = base.Words.Find(sj("なら"), true);
   base.Chigaeba = base.Words.Find(sj("違えば"), true);
   base.Denakereba = base.Words.Find(sj("でなければ"), true);
-  base.Moshi = base.Words.Find(sj("もし"), true);
+
+  // The main window is object 0.
+  auto mother = std::make_unique<TObjNode>();
+  mother->Name = sj("母艦");
+  mother->Kind = kObjectKindForm;
+  base.Objects.Clear();
+  base.Objects.Add(std::move(mother));
+  base.Words.Add(std::make_unique<THashNode>(sj("母艦"), std::string(), std::string(), sj("メインフォーム"), wkObject,
+                                             0, nullptr, true));
+  if (base.So) base.So->Number = -1;
+  base.PropertyNames = NormalisedPropertyNames();
 }
 
 }  // namespace kobu

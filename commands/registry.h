@@ -1,5 +1,8 @@
 // The built-in words: every command row of every family, and the system variables.
 #pragma once
+#include <vector>
+
+#include "core/commandrow.h"
 
 namespace kobu {
 
@@ -8,5 +11,7 @@ struct TKobuBase;
 // Fills the (empty) word table with the built-in words and caches the words
 // the interpreter uses directly. Called each time a program starts.
 void RegisterBuiltins(TKobuBase& base);
+// Every command row in registration order.
+std::vector<const TCommandRow*> CommandRows();
 
 }  // namespace kobu

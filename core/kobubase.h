@@ -63,6 +63,41 @@ class TObjList {
   std::vector<std::unique_ptr<TObjNode>> items_;
 };
 
+// Settings the commands read through direct references, not by name.
+enum TSettingWord {
+  swTabCount,  // タブ文字の個数
+  swLineHeadForbidden,  // 禁則処理の行頭禁止文字
+  swDialogCancelValue,  // ダイアログキャンセルの値
+  swDialogIme,  // ダイアログIMEの状態
+  swDialogInitial,  // ダイアログ初期値
+  swTableFieldNames,  // 表フィールド名
+  swDisplayTarget,  // 表示出力先
+  swTextColour,  // 文字色
+  swTextSize,  // 文字サイズ
+  swTextFont,  // 文字書体
+  swPenColour,  // ペン色
+  swPenWidth,  // ペン太さ
+  swFillColour,  // 塗り色
+  swJpegQuality,  // JPEG圧縮率
+  swLayoutGap,  // 部品配置間隔
+  swMouseX,  // マウスX
+  swMouseY,  // マウスY
+  swKeyPressed,  // 押されたキー
+  swSpecialKeys,  // 押された特殊キー
+  swEventObject,  // イベントオブジェクト
+  swEventValue,  // イベントの値
+  swBrowserMoveAllowed,  // ブラウザURL移動許可
+  swBrowserTarget,  // ブラウザ移動先URL
+  swPlayRepeat,  // 演奏繰り返し
+  swPackOptions,  // 圧縮オプション
+  swUnpackOptions,  // 解凍オプション
+  swSfxOptions,  // 自己解凍書庫オプション
+  swDdeFile,  // DDEファイル名
+  swDdeText,  // DDE文字列
+  swMatchCount,  // マッチ数
+  swCount
+};
+
 struct TKobuBase {
   TKobuBase();
   ~TKobuBase();
@@ -132,8 +167,14 @@ struct TKobuBase {
   THashNode* Kaisu = nullptr;       // 回数
   THashNode* ErrorMessage = nullptr;     // エラーメッセージ
   THashNode* CannotTerminate = nullptr;  // 終了不可能
+  std::array<THashNode*, swCount> Settings{};
+  // What the host knows of the screen; a fixed default without a display.
+  int32_t ScreenWidth = 1024;
+  int32_t ScreenHeight = 768;
 
   TObjList Objects;
+  // The GUI property names, okurigana stripped, in table order.
+  std::vector<std::string> PropertyNames;
 
   // The C++ stack is finite: nested runs and nested terms check how much of
   // it they use and fail as a runaway script before the process would crash.

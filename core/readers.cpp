@@ -169,7 +169,15 @@ std::string ReadParticleOrWord(TKobuBase& base, const char*& p) {
   SkipTabsSpaces(p);
   if (*p && !IsDelimiter(p)) {
     bool whole = true;
-    size_t plen = ChooseParticle(base, p, RunEndCapped(p, whole));
+    const char* e = RunEndCapped(p, whole);
+    // A branch label stays whole (4以上の時), though 以上の is a particle too.
+    static const std::string noToki = sj("の時");
+    if (whole && EndsWithChars(std::string_view(p, e - p), noToki)) {
+      std::string w(p, e - p);
+      p = e;
+      return w;
+    }
+    size_t plen = ChooseParticle(base, p, e);
     if (plen) {
       std::string w(p, plen);
       p += plen;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "commands/registry.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
 #include "core/preprocess.h"
@@ -21,6 +22,7 @@ namespace {
 const char* kUsage =
     "使い方: koburane [--console] [--encoding=sjis|utf8] SCRIPT [ARGS...]\n"
     "        koburane --preprocess SCRIPT\n"
+    "        koburane --list-commands\n"
     "        koburane --help | --version\n"
     "\n"
     "  --console          端末を利用者としてスクリプトを実行する(画面がない時は自動)\n"
@@ -68,6 +70,18 @@ int PrintPreprocessed(const std::vector<std::string>& params, kobu::TScriptEncod
   }
 }
 
+// The registry as a reference: name as written, pattern, number, and whether
+// the command works yet.
+int PrintCommandList() {
+  kobu::TKobuBase base;
+  kobu::RegisterBuiltins(base);
+  for (const kobu::TCommandRow* row : kobu::CommandRows()) {
+    bool works = base.Handlers[row->number] != nullptr;
+    std::printf("%s\t%s\t%d\t%s\n", row->name, row->pattern, row->number, works ? "使える" : "未実装");
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +100,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (opt.preprocessOnly) return PrintPreprocessed(params, opt.encoding);
+  if (opt.listCommands) return PrintCommandList();
 
   bool console = opt.console || !HaveDisplay();
   if (console) {

@@ -25,6 +25,7 @@ THostOptions SplitHostOptions(int argc, char** argv, std::vector<std::string>& p
     else if (a == "--preprocess") o.preprocessOnly = true;
     else if (a == "--help") o.help = true;
     else if (a == "--version") o.version = true;
+    else if (a == "--list-commands") o.listCommands = true;
     else if (a == "--encoding=sjis") o.encoding = seSjis;
     else if (a == "--encoding=utf8") o.encoding = seUtf8;
     else if (o.badOption.empty()) o.badOption = a;

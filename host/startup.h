@@ -16,6 +16,7 @@ struct THostOptions {
   bool preprocessOnly = false;
   bool help = false;
   bool version = false;
+  bool listCommands = false;
   TScriptEncoding encoding = seAuto;
   std::string badOption;  // the first option we do not know
 };

@@ -1,0 +1,11 @@
+// Debugging commands.
+#pragma once
+#include <span>
+
+#include "core/commandrow.h"
+
+namespace kobu {
+
+std::span<const TCommandRow> DebugCommandRows();
+
+}  // namespace kobu

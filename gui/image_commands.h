@@ -1,0 +1,11 @@
+// Image processing commands.
+#pragma once
+#include <span>
+
+#include "core/commandrow.h"
+
+namespace kobu {
+
+std::span<const TCommandRow> ImageCommandRows();
+
+}  // namespace kobu

@@ -1,0 +1,11 @@
+// Archive commands.
+#pragma once
+#include <span>
+
+#include "core/commandrow.h"
+
+namespace kobu {
+
+std::span<const TCommandRow> ArchiveCommandRows();
+
+}  // namespace kobu

@@ -1,0 +1,11 @@
+// Media playback commands.
+#pragma once
+#include <span>
+
+#include "core/commandrow.h"
+
+namespace kobu {
+
+std::span<const TCommandRow> MediaCommandRows();
+
+}  // namespace kobu

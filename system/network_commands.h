@@ -1,0 +1,11 @@
+// Network commands.
+#pragma once
+#include <span>
+
+#include "core/commandrow.h"
+
+namespace kobu {
+
+std::span<const TCommandRow> NetworkCommandRows();
+
+}  // namespace kobu

@@ -1,0 +1,11 @@
+// Office automation commands.
+#pragma once
+#include <span>
+
+#include "core/commandrow.h"
+
+namespace kobu {
+
+std::span<const TCommandRow> OfficeCommandRows();
+
+}  // namespace kobu
