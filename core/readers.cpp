@@ -105,8 +105,9 @@ bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
 // table; もし stands alone before its condition; a word of the table followed
 // by a particle ends after that particle; otherwise the first particle inside
 // the run ends the word right after itself, unless it sits between hiragana
-// and what follows is no word (then it is part of a hiragana word), and a
-// te-form after a callable prefix ends the word too. Only the first
+// and what follows is no word (then it is part of a hiragana word) or it is
+// a kanji particle inside a compound, and a te-form after a callable prefix
+// ends the word too. Only the first
 // kRunLookahead bytes of a run are examined; a longer run without an earlier
 // end is one word.
 const char* WordEnd(TKobuBase& base, const char* s) {
@@ -135,6 +136,10 @@ const char* WordEnd(TKobuBase& base, const char* s) {
       if (IsCallable(base.Words.Find(std::string_view(s, q + 2 - s), true))) return q + 2;
     }
     size_t plen = ChooseParticle(base, q, e);
+    // A particle written in kanji or katakana (度, 秒, 文字, 個目の) is part of a
+    // compound (一度目, 文字列) unless a letter or digit stands before it; after
+    // a word of the table it was found above.
+    if (plen && !IsHiraganaAt(q) && CharLen(prev) == 2) plen = 0;
     if (plen) {
       const char* after = q + plen;
       bool runEnds = after >= e && whole;

@@ -29,6 +29,10 @@ with tempfile.TemporaryDirectory() as work:
     check("--version", p.returncode == 0 and p.stdout.startswith(b"koburane "), p)
     p = run(["--help"])
     check("--help", p.returncode == 0 and "使い方".encode() in p.stdout, p)
+    p = run(["--list-commands"])
+    lines = p.stdout.decode().splitlines()
+    check("--list-commands", p.returncode == 0 and len(lines) == 479 and "言う\t?と\t12\t使える" in lines
+          and "置換\t?の,?を,?に\t" in p.stdout.decode(), p)
     p = run(["--nonsense"])
     check("unknown option", p.returncode == 2 and b"--nonsense" in p.stderr, p)
     p = run(["--console", "missing.kbr"], cwd=work)

@@ -93,6 +93,27 @@ class TestMainWindow : public QObject {
     QCOMPARE(ui.messages, std::vector<std::string>{"前"});
   }
 
+  void terminationHandlerCanKeepTheWindowOpen() {
+    QTemporaryDir dir;
+    std::string script = WriteScript(dir, "t.kbr",
+                                     "一度目=1\n後始末に終了処理設定\nおわり\n「来ない」と言う\n"
+                                     "*後始末\n「後始末」と言う\n"
+                                     "もし、一度目=1ならば (一度目=0;後始末に終了処理設定)\n");
+    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
+    TRecordingUI ui(&frm);
+    frm.SetUI(&ui);
+    frm.FormCreate();
+    frm.eventDoTimer();
+    // The handler ran and armed itself again: the close was refused.
+    QCOMPARE(ui.messages, std::vector<std::string>{"後始末"});
+    QVERIFY(!frm.Closed());
+    QVERIFY(frm.isVisible());
+    // The next close runs it once more; this time it lets the window go.
+    frm.close();
+    QCOMPARE(ui.messages.size(), size_t(2));
+    QVERIFY(frm.Closed());
+  }
+
   void errorShowsTheLogAndCloses() {
     QTemporaryDir dir;
     std::string script = WriteScript(dir, "e.kbr", "「前」と言う\n\n謎命令\n");
