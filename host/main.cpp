@@ -1,6 +1,8 @@
 // Program entry: runtime options, the Qt application, the main window, the
 // dialogs, the first run, then the message loop (or, on a terminal, the end).
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -121,6 +123,13 @@ int main(int argc, char** argv) {
     ui = std::make_unique<kobu::TQtUI>(&frm);
   }
   frm.SetUI(ui.get());
+  if (!console) {
+    // With a display the desktop size is the real one; on a terminal it stays fixed.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      frm.Kobu().ScreenWidth = screen->size().width();
+      frm.Kobu().ScreenHeight = screen->size().height();
+    }
+  }
   frm.FormCreate();
   kobu::TDialogs dialogs(&frm);
   frm.eventDoTimer();
