@@ -37,6 +37,17 @@ std::string WriteScript(const QTemporaryDir& dir, const char* name, const char* 
   return path;
 }
 
+// A main window for one script, with the recording user; created, not started.
+struct TWindow {
+  TWindow(const QTemporaryDir& dir, const char* name, const char* utf8)
+      : frm({"/usr/bin/koburane", kobu::Utf8ToCp932(WriteScript(dir, name, utf8))}, kobu::seAuto), ui(&frm) {
+    frm.SetUI(&ui);
+    frm.FormCreate();
+  }
+  kobu::TfrmKobu frm;
+  TRecordingUI ui;
+};
+
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -44,87 +55,62 @@ class TestMainWindow : public QObject {
  private slots:
   void createsTheWindowAndRunsTheScript() {
     QTemporaryDir dir;
-    std::string script = WriteScript(dir, "a.kbr", "「こんにちは」と言う\n");
-    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
-    TRecordingUI ui(&frm);
-    frm.SetUI(&ui);
-    frm.FormCreate();
-    kobu::TDialogs dialogs(&frm);
-    QCOMPARE(frm.size(), QSize(640, 400));
-    QCOMPARE(frm.windowTitle(), QString::fromUtf8("こぶらね"));
+    TWindow w(dir, "a.kbr", "「こんにちは」と言う\n");
+    kobu::TDialogs dialogs(&w.frm);
+    QCOMPARE(w.frm.size(), QSize(640, 400));
+    QCOMPARE(w.frm.windowTitle(), QString::fromUtf8("こぶらね"));
     QCOMPARE(dialogs.Error->windowTitle(), QString::fromUtf8("実行中にエラーが発生しました。"));
-    frm.eventDoTimer();
-    QCOMPARE(ui.messages, std::vector<std::string>{"こんにちは"});
-    QVERIFY(frm.isVisible());  // a finished script leaves the window open
-    QVERIFY(!frm.Closed());
-    frm.eventDoTimer();  // the script starts exactly once
-    QCOMPARE(ui.messages.size(), size_t(1));
+    w.frm.eventDoTimer();
+    QCOMPARE(w.ui.messages, std::vector<std::string>{"こんにちは"});
+    QVERIFY(w.frm.isVisible());  // a finished script leaves the window open
+    QVERIFY(!w.frm.Closed());
+    w.frm.eventDoTimer();  // the script starts exactly once
+    QCOMPARE(w.ui.messages.size(), size_t(1));
   }
 
   void hiddenWhileTheScriptHoldsTheRaiseWord() {
     QTemporaryDir dir;
-    std::string script = WriteScript(dir, "b.kbr", "' 母艦浮上 は後で\n「x」と言う\n");
-    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
-    TRecordingUI ui(&frm);
-    frm.SetUI(&ui);
-    frm.FormCreate();
-    frm.eventDoTimer();
+    TWindow w(dir, "b.kbr", "' 母艦浮上 は後で\n「x」と言う\n");
+    w.frm.eventDoTimer();
     // The comment is gone after preprocessing, so the window shows.
-    QVERIFY(frm.isVisible());
+    QVERIFY(w.frm.isVisible());
 
-    std::string script2 = WriteScript(dir, "c.kbr", "「母艦浮上」と言う\n");
-    kobu::TfrmKobu frm2({"/usr/bin/koburane", kobu::Utf8ToCp932(script2)}, kobu::seAuto);
-    TRecordingUI ui2(&frm2);
-    frm2.SetUI(&ui2);
-    frm2.FormCreate();
-    frm2.eventDoTimer();
-    QVERIFY(!frm2.isVisible());
+    TWindow w2(dir, "c.kbr", "「母艦浮上」と言う\n");
+    w2.frm.eventDoTimer();
+    QVERIFY(!w2.frm.isVisible());
   }
 
   void endClosesTheWindow() {
     QTemporaryDir dir;
-    std::string script = WriteScript(dir, "d.kbr", "「前」と言う\nおわり\n「後」と言う\n");
-    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
-    TRecordingUI ui(&frm);
-    frm.SetUI(&ui);
-    frm.FormCreate();
-    frm.eventDoTimer();
-    QVERIFY(frm.Closed());
-    QCOMPARE(ui.messages, std::vector<std::string>{"前"});
+    TWindow w(dir, "d.kbr", "「前」と言う\nおわり\n「後」と言う\n");
+    w.frm.eventDoTimer();
+    QVERIFY(w.frm.Closed());
+    QCOMPARE(w.ui.messages, std::vector<std::string>{"前"});
   }
 
   void terminationHandlerCanKeepTheWindowOpen() {
     QTemporaryDir dir;
-    std::string script = WriteScript(dir, "t.kbr",
-                                     "一度目=1\n後始末に終了処理設定\nおわり\n「来ない」と言う\n"
+    TWindow w(dir, "t.kbr", "一度目=1\n後始末に終了処理設定\nおわり\n「来ない」と言う\n"
                                      "*後始末\n「後始末」と言う\n"
                                      "もし、一度目=1ならば (一度目=0;後始末に終了処理設定)\n");
-    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
-    TRecordingUI ui(&frm);
-    frm.SetUI(&ui);
-    frm.FormCreate();
-    frm.eventDoTimer();
+    w.frm.eventDoTimer();
     // The handler ran and armed itself again: the close was refused.
-    QCOMPARE(ui.messages, std::vector<std::string>{"後始末"});
-    QVERIFY(!frm.Closed());
-    QVERIFY(frm.isVisible());
+    QCOMPARE(w.ui.messages, std::vector<std::string>{"後始末"});
+    QVERIFY(!w.frm.Closed());
+    QVERIFY(w.frm.isVisible());
     // The next close runs it once more; this time it lets the window go.
-    frm.close();
-    QCOMPARE(ui.messages.size(), size_t(2));
-    QVERIFY(frm.Closed());
+    w.frm.close();
+    QCOMPARE(w.ui.messages.size(), size_t(2));
+    QVERIFY(w.frm.Closed());
   }
 
   void errorShowsTheLogAndCloses() {
     QTemporaryDir dir;
-    std::string script = WriteScript(dir, "e.kbr", "「前」と言う\n\n謎命令\n");
-    kobu::TfrmKobu frm({"/usr/bin/koburane", kobu::Utf8ToCp932(script)}, kobu::seAuto);
-    TRecordingUI ui(&frm);
-    frm.SetUI(&ui);
-    frm.FormCreate();
-    frm.eventDoTimer();
-    QCOMPARE(ui.errors.size(), size_t(1));
-    QVERIFY(ui.errors[0].rfind("[エラー] e.kbr(3行目): \"謎命令\"は未定義の命令です。", 0) == 0);
-    QVERIFY(frm.Closed());
+    TWindow w(dir, "e.kbr", "「前」と言う\n\n謎命令\n");
+    w.frm.eventDoTimer();
+    QCOMPARE(w.ui.errors.size(), size_t(1));
+    QVERIFY(w.ui.errors[0].rfind("[エラー] e.kbr(3行目): \"謎命令\"は未定義の命令です。", 0) == 0);
+    QVERIFY(w.frm.Closed());
   }
 };
 
