@@ -250,8 +250,7 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
     base.ArgumentStack.push_back(std::move(word));
     return false;
   }
-  if (EndsWithChars(w, sw.noToki)) {
-    w.resize(w.size() - sw.noToki.size());
+  if (DropSuffix(w, sw.noToki)) {
     RunCaseBranch(base, w, cursor);
     return false;
   }
@@ -260,13 +259,11 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
     base.ArgumentStack.push_back(std::move(w));
     return true;
   }
-  if (EndsWithChars(w, sw.ha)) {
-    w.resize(w.size() - sw.ha.size());
+  if (DropSuffix(w, sw.ha)) {
     Assign(base, w, cursor);
     return false;
   }
-  if (EndsWithChars(w, sw.kai)) {
-    w.resize(w.size() - sw.kai.size());
+  if (DropSuffix(w, sw.kai)) {
     RunCountedLoop(base, w, cursor);
     return false;
   }
