@@ -16,6 +16,31 @@ std::string ArgName(TKobuBase& base) {
 
 std::string ArgText(TKobuBase& base) { return EvaluateArgument(base, ArgName(base)); }
 
+long long IntegerText(std::string_view text, long long fallback) {
+  size_t i = 0, n = text.size();
+  while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int radix = 10;
+  if (i < n && text[i] == '$') radix = 16, ++i;
+  else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) radix = 16, i += 2;
+  else if (i < n && (text[i] == 'x' || text[i] == 'X')) radix = 16, ++i;
+  if (i >= n) return fallback;
+  unsigned long long v = 0;
+  for (; i < n; ++i) {
+    char c = text[i];
+    int d = (c >= '0' && c <= '9') ? c - '0'
+            : (radix == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
+            : (radix == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                   : -1;
+    if (d < 0) return fallback;
+    v = v * radix + static_cast<unsigned>(d);
+    if (v > 0x7FFFFFFFFFFFFFFFull) return fallback;
+  }
+  long long r = static_cast<long long>(v);
+  return negative ? -r : r;
+}
+
 void SetResult(TKobuBase& base, std::string value, std::string_view mark) {
   base.Sore->Value = std::move(value);
   base.Sore->TypeMark = mark;

@@ -13,6 +13,11 @@ std::string ArgText(TKobuBase& base);
 // The next argument as written (unevaluated), for arguments that name a variable.
 std::string ArgName(TKobuBase& base);
 
+// The strict integer-text conversion: optional leading blanks, a sign, then
+// decimal digits or hexadecimal ones after "$", "x", "X", "0x" or "0X", and
+// nothing after them; anything else gives `fallback`.
+long long IntegerText(std::string_view text, long long fallback);
+
 // Writes それ's value and type mark.
 void SetResult(TKobuBase& base, std::string value, std::string_view mark);
 // Writes それ's value and sets the last type mark instead of それ's own.

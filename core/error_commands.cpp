@@ -32,10 +32,12 @@ void CmdWarnErrors(TKobuBase& base) {
 void CmdSetErrorHandler(TKobuBase& base) {
   std::string name;
   base.ErrorHandler = NamedLabel(base, ArgName(base), name);
+  base.ErrorHandlerJumps = 0;
   if (!base.ErrorHandler) ScriptError(base, "未定義のラベル\"%s\"に、ジャンプしようとしました。", {name});
 }
 
 void CmdResumeAfterError(TKobuBase& base) {
+  base.ErrorHandlerJumps = 0;
   if (base.ErrorResumePos) base.CurrentPosition = base.ErrorResumePos;
 }
 

@@ -90,10 +90,19 @@ void ShowErrorDialog(TKobuBase& base) {
   if (base.UI) base.UI->CloseMainWindow();
 }
 
+namespace {
+constexpr int kMaxErrorHandlerJumps = 10000;
+}  // namespace
+
 void HandleScriptError(TKobuBase& base, const std::string& message, bool isScriptError) {
   try {
     if (base.ErrorMessage) {
       base.ErrorMessage->Value = message;
+    }
+    if (base.ErrorHandler && ++base.ErrorHandlerJumps > kMaxErrorHandlerJumps) {
+      // The handler keeps failing without ever resuming: show the errors instead.
+      base.ErrorHandler = nullptr;
+      base.ShowErrors = 1;
     }
     if (base.ErrorHandler) {
       base.ErrorResumePos = base.CurrentPosition;

@@ -125,6 +125,8 @@ void TKobuBase::ResetForRun() {
   Sore = So = Soshite = Moshi = Naraba = Nara = Chigaeba = Denakereba = nullptr;
   Kaisu = ErrorMessage = CannotTerminate = nullptr;
   ErrorHandler = TerminationHandler = nullptr;
+  ErrorHandlerJumps = 0;
+  ShowErrors = 1;
   ErrorResumePos = nullptr;
   Words.Clear();
   Particles.Clear();

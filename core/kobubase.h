@@ -154,6 +154,9 @@ struct TKobuBase {
   THashNode* ErrorHandler = nullptr;
   const char* ErrorResumePos = nullptr;
   THashNode* TerminationHandler = nullptr;
+  // Jumps to the error handler since it last resumed: a handler that fails
+  // itself would otherwise loop forever.
+  int ErrorHandlerJumps = 0;
 
   // Words the interpreter uses directly (set by the registry).
   THashNode* Sore = nullptr;        // それ

@@ -28,6 +28,34 @@ bool DropSuffix(std::string& s, std::string_view suffix) {
   return true;
 }
 
+std::string SjisReplace(std::string_view text, std::string_view pattern, std::string_view replacement, bool all) {
+  if (pattern.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  bool done = false;
+  while (i < text.size()) {
+    if (!done && text.compare(i, pattern.size(), pattern) == 0) {
+      out.append(replacement);
+      i += pattern.size();
+      if (!all) done = true;
+      continue;
+    }
+    size_t len = CharLenAt(text, i);
+    out.append(text.data() + i, len);
+    i += len;
+  }
+  return out;
+}
+
+std::string TrimText(std::string_view text) {
+  // Bytes up to 0x20 are never trail bytes, so trimming them byte by byte is safe.
+  size_t b = 0, e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= 0x20) ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 0x20) --e;
+  return std::string(text.substr(b, e - b));
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
   size_t i = 0;

@@ -41,6 +41,13 @@ size_t LastCharStart(std::string_view s);
 // Removes the last character of s when s ends with `suffix` on a boundary.
 bool DropSuffix(std::string& s, std::string_view suffix);
 
+// The text with every occurrence of `pattern` (found on character starts)
+// replaced; with `all` clear only the first. A replacement is never searched again.
+std::string SjisReplace(std::string_view text, std::string_view pattern, std::string_view replacement, bool all);
+
+// The text without blanks, tabs and line ends at both ends.
+std::string TrimText(std::string_view text);
+
 // The lines of a text; CR LF, CR or LF end a line, and a final line end adds no line.
 std::vector<std::string> SplitLines(std::string_view text);
 

@@ -1,6 +1,7 @@
 // The terminal as the user: messages on stdout, errors on stderr.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "core/ui.h"
 
@@ -16,6 +17,20 @@ class TConsoleUI : public TKobuUI {
   void MessageBox(const std::string& text, const std::string& caption) override;
   TErrorChoice ShowErrorDialog(const std::string& errorLog, bool debugMode) override;
   void CloseMainWindow() override;
+
+  // Each dialog prompts on stderr and reads its answer as a line of stdin.
+  TDialogAnswer AskText(const std::string& prompt, const std::string& initial, int imeMode) override;
+  TYesNo AskYesNo(const std::string& question, bool withCancel) override;
+  TDialogAnswer ChooseFromList(const std::string& prompt, const std::vector<std::string>& items,
+                               const std::string& initial, bool editable, int imeMode) override;
+  TDialogAnswer ChooseButton(const std::string& prompt, const std::vector<std::string>& choices) override;
+  TDialogAnswer EditMemo(const std::string& text, int imeMode) override;
+  TDialogAnswer ChooseColour() override;
+  TDialogAnswer ChooseFont() override;
+  TDialogAnswer ChooseOpenFiles(const std::string& filter, const std::string& initialName) override;
+  TDialogAnswer ChooseSaveFile(const std::string& filter, const std::string& initialName,
+                               const std::string& defaultExtension) override;
+  TDialogAnswer ChooseFolder() override;
 
   int ExitCode() const { return exitCode_; }
 

@@ -110,17 +110,22 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);
   }
   QApplication app(argc, argv);
+  // Scripts name the classic faces; offscreen drawing needs them too.
+  kobu::InstallFontAliases();
   QApplication::setQuitOnLastWindowClosed(true);
 
   kobu::TfrmKobu frm(std::move(params), opt.encoding);
   std::unique_ptr<kobu::TKobuUI> ui;
   kobu::TConsoleUI* consoleUi = nullptr;
+  kobu::TQtUI* qtUi = nullptr;
   if (console) {
     auto c = std::make_unique<kobu::TConsoleUI>(&frm);
     consoleUi = c.get();
     ui = std::move(c);
   } else {
-    ui = std::make_unique<kobu::TQtUI>(&frm);
+    auto q = std::make_unique<kobu::TQtUI>(&frm);
+    qtUi = q.get();
+    ui = std::move(q);
   }
   frm.SetUI(ui.get());
   if (!console) {
@@ -132,6 +137,7 @@ int main(int argc, char** argv) {
   }
   frm.FormCreate();
   kobu::TDialogs dialogs(&frm);
+  if (qtUi) qtUi->SetDialogs(&dialogs);
   frm.eventDoTimer();
 
   if (console) {

@@ -25,6 +25,20 @@ class TRecordingUI : public kobu::TKobuUI {
     return kobu::ecStop;
   }
   void CloseMainWindow() override { form_->close(); }
+  // The dialogs have tests of their own; here every one is cancelled.
+  kobu::TDialogAnswer AskText(const std::string&, const std::string&, int) override { return {}; }
+  kobu::TYesNo AskYesNo(const std::string&, bool) override { return kobu::ynCancel; }
+  kobu::TDialogAnswer ChooseFromList(const std::string&, const std::vector<std::string>&, const std::string&, bool,
+                                     int) override {
+    return {};
+  }
+  kobu::TDialogAnswer ChooseButton(const std::string&, const std::vector<std::string>&) override { return {}; }
+  kobu::TDialogAnswer EditMemo(const std::string&, int) override { return {}; }
+  kobu::TDialogAnswer ChooseColour() override { return {}; }
+  kobu::TDialogAnswer ChooseFont() override { return {}; }
+  kobu::TDialogAnswer ChooseOpenFiles(const std::string&, const std::string&) override { return {}; }
+  kobu::TDialogAnswer ChooseSaveFile(const std::string&, const std::string&, const std::string&) override { return {}; }
+  kobu::TDialogAnswer ChooseFolder() override { return {}; }
   std::vector<std::string> messages, boxes, errors;
 
  private:
