@@ -16,6 +16,16 @@ class EKobu : public std::exception {
   const char* what() const noexcept override { return message_.c_str(); }
   const std::string& Message() const { return message_; }
 
+  // Set when the failure was an invalid floating-point operation; the run
+  // loop then logs one more line with the operation's own message. Wrapping
+  // errors carry it on.
+  bool InvalidFloat = false;
+  std::string FloatMessage;
+  void CarryFrom(const EKobu& inner) {
+    InvalidFloat = inner.InvalidFloat;
+    FloatMessage = inner.FloatMessage;
+  }
+
  private:
   std::string message_;
 };

@@ -62,26 +62,29 @@ struct TOperand : TStrNum {
 // floating-point fault would, and the evaluator wraps them like any other.
 class EArithmetic : public std::exception {
  public:
-  explicit EArithmetic(std::string message) : message_(std::move(message)) {}
+  EArithmetic(std::string message, bool invalidOperation)
+      : message_(std::move(message)), invalid_(invalidOperation) {}
   const char* what() const noexcept override { return message_.c_str(); }
+  bool InvalidOperation() const { return invalid_; }
 
  private:
   std::string message_;
+  bool invalid_;
 };
 
 [[noreturn]] void Overflow() {
   static const std::string m = sj("浮動小数点数のオーバーフロー");
-  throw EArithmetic(m);
+  throw EArithmetic(m, false);
 }
 
 [[noreturn]] void InvalidOperation() {
   static const std::string m = sj("不正な浮動小数点数演算命令");
-  throw EArithmetic(m);
+  throw EArithmetic(m, true);
 }
 
 [[noreturn]] void ZeroDivide() {
   static const std::string m = sj("0 による浮動小数点数除算");
-  throw EArithmetic(m);
+  throw EArithmetic(m, false);
 }
 
 // There are no floating-point traps: every result is checked here.
@@ -222,7 +225,13 @@ std::string TEvaluator::Run(long double* value) {
     size_t keep = 0;
     while (keep < text.size() && keep < kMessageTextLimit) keep += CharLenAt(text, keep);
     message.append(text.substr(0, keep));
-    throw EKobu(base_, FormatScriptError(base_, message));
+    EKobu wrapped(base_, FormatScriptError(base_, message));
+    if (const auto* k = dynamic_cast<const EKobu*>(&e)) wrapped.CarryFrom(*k);
+    if (const auto* a = dynamic_cast<const EArithmetic*>(&e); a && a->InvalidOperation()) {
+      wrapped.InvalidFloat = true;
+      wrapped.FloatMessage = a->what();
+    }
+    throw wrapped;
   }
 }
 

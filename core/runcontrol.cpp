@@ -138,9 +138,22 @@ void CheckRunControl(TKobuBase& base) {
     base.RetiredBodies.push_back(r.Body);
     base.CurrentPosition = r.ExitPos;
     std::string msg = sj("実行制御でエラー。") + e.what() + sj(".制御スタック：") + std::to_string(base.RunControl.Count());
-    ScriptErrorSj(base, msg);
+    EKobu wrapped(base, FormatScriptError(base, msg));
+    if (const auto* k = dynamic_cast<const EKobu*>(&e)) wrapped.CarryFrom(*k);
+    throw wrapped;
   }
 }
+
+namespace {
+// An invalid floating-point operation adds one line of its own to the log.
+void LogInvalidFloat(TKobuBase& base, const std::string& message) {
+  bool blank = true;
+  for (unsigned char c : base.ErrorLog)
+    if (c > ' ') blank = false;
+  if (!blank) base.ErrorLog += "\r\n";
+  base.ErrorLog += FormatScriptError(base, sj("プログラムで不正な操作がありました。") + message) + "\r\n";
+}
+}  // namespace
 
 void RunLoop(TKobuBase& base) {
   const char* lastStart = nullptr;
@@ -167,6 +180,7 @@ void RunLoop(TKobuBase& base) {
       ExecuteStatementStep(base, base.CurrentPosition);
     } catch (const EKobu& e) {
       base.ArgumentStack.clear();
+      if (e.InvalidFloat) LogInvalidFloat(base, e.FloatMessage);
       HandleScriptError(base, e.Message(), true);
     } catch (const std::exception& e) {
       base.ArgumentStack.clear();

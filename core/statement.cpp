@@ -499,7 +499,9 @@ void DispatchCommand(TKobuBase& base, THashNode* node) {
     TFlagGuard positional(base.PositionalMode, false);
     handler(base);
   } catch (const EKobu& e) {
-    ScriptError(base, "システム命令実行中のエラー。理由は,%s", {e.Message()});
+    EKobu wrapped(base, FormatScriptError(base, FillArgs(sj("システム命令実行中のエラー。理由は,%s"), {e.Message()})));
+    wrapped.CarryFrom(e);
+    throw wrapped;
   } catch (const std::exception& e) {
     ScriptError(base, "システム命令実行中のエラー。理由は,%s", {e.what()});
   }
