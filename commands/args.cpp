@@ -1,6 +1,10 @@
 #include "commands/args.h"
 
+#include <cmath>
+#include <memory>
+
 #include "core/errors.h"
+#include "core/expression.h"
 #include "core/kobubase.h"
 #include "core/terms.h"
 
@@ -15,6 +19,27 @@ std::string ArgName(TKobuBase& base) {
 }
 
 std::string ArgText(TKobuBase& base) { return EvaluateArgument(base, ArgName(base)); }
+
+long double ArgNumber(TKobuBase& base) { return TextToNumber(ArgText(base)); }
+
+int32_t ArgInteger(TKobuBase& base) {
+  std::string text = ArgText(base);
+  long double v = std::trunc(TextToNumber(text));
+  // NaN fails both comparisons and is refused as well.
+  if (!(v >= -2147483648.0L && v <= 2147483647.0L)) ScriptError(base, "数値\"%s\"は範囲外です。", {text});
+  return static_cast<int32_t>(v);
+}
+
+THashNode* ArgWord(TKobuBase& base, bool create) {
+  std::string name = ArgName(base);
+  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
+  if (THashNode* node = base.Words.Find(name, false)) return node;
+  if (!create) ScriptError(base, "オブジェクト\"%s\"が特定できません。", {name});
+  auto v = std::make_unique<THashNode>(name, std::string(), base.RunControl.Count(), false);
+  v->Data = base.CurrentPosition;
+  base.Words.Add(std::move(v));
+  return base.Words.Find(name, false);
+}
 
 long long IntegerText(std::string_view text, long long fallback) {
   size_t i = 0, n = text.size();

@@ -45,6 +45,53 @@ bool DropSuffix(std::string& s, std::string_view suffix);
 // replaced; with `all` clear only the first. A replacement is never searched again.
 std::string SjisReplace(std::string_view text, std::string_view pattern, std::string_view replacement, bool all);
 
+// Number of characters, stepping whole characters.
+size_t SjisCharCount(std::string_view text);
+
+// Byte offset of the character with 1-based position `pos` (the text's size
+// when the text has fewer characters).
+size_t SjisCharOffset(std::string_view text, long long pos);
+
+// The characters at 1-based positions start .. start + count - 1. A start
+// below 1 still counts from the first character; count <= 0 gives "".
+std::string SjisCopy(std::string_view text, long long start, long long count);
+
+// 0-based offset of the first occurrence of `pattern` starting on a character
+// start at or after `offset`, which must itself be a character start (or the
+// end of a match); npos when absent or when the pattern is empty.
+size_t SjisFindFrom(std::string_view pattern, std::string_view text, size_t offset);
+
+// 1-based byte position of the first occurrence at or after byte position
+// `from` (below 1 counts as 1), or 0.
+size_t SjisFind(std::string_view pattern, std::string_view text, long long from);
+
+// The text with only the n-th non-overlapping occurrence replaced; unchanged
+// when there are fewer, when n < 1 or when the pattern is empty.
+std::string SjisReplaceNth(std::string_view text, std::string_view pattern, std::string_view replacement,
+                           long long n);
+
+// 1-based character position of the first occurrence, 0 when absent or empty.
+size_t SjisCharPos(std::string_view pattern, std::string_view text);
+
+// Number of non-overlapping occurrences; 0 for an empty pattern.
+size_t SjisCount(std::string_view pattern, std::string_view text);
+
+// The text before the separator and the text after it; without the separator
+// the whole text is the head and the rest is empty.
+struct TCut {
+  std::string head, rest;
+};
+TCut CutToken(std::string_view separator, std::string_view text);
+
+// Bytes up to 0x20, then full-width spaces, blanks, tabs and line ends, off both ends.
+std::string SjisTrim(std::string_view text);
+
+// Each byte as two hex digits followed by "," or, after every 16th, CR LF.
+std::string BinaryDump(std::string_view text);
+
+// The text without its tags ("<...>"); a stray ">" is dropped too.
+std::string StripTags(std::string_view text);
+
 // The text without blanks, tabs and line ends at both ends.
 std::string TrimText(std::string_view text);
 
