@@ -1,10 +1,23 @@
 #include "commands/japanese_commands.h"
 
+#include "commands/args.h"
 #include "core/commandrow.h"
+#include "core/kobubase.h"
 
 namespace kobu {
 
 namespace {
+
+// 数列か: a digit first, then only digits, signs, points and exponent letters.
+void CmdIsNumberText(TKobuBase& base) {
+  std::string t = ArgText(base);
+  bool ok = !t.empty() && t[0] >= '0' && t[0] <= '9';
+  for (size_t i = 1; ok && i < t.size(); ++i) {
+    char c = t[i];
+    ok = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e';
+  }
+  SetResult(base, ok ? "1" : "0", "e");
+}
 
 const TCommandRow kRows[] = {
     {"送り仮名削除", "?から", "文字列?から送り仮名を削除する", 39, nullptr},
@@ -30,7 +43,7 @@ const TCommandRow kRows[] = {
     {"MBXメッセージ取得", "?から", "変数?のメールボックスから先頭のメッセージを取り出す", 78, nullptr},
     {"大文字か", "?が", "文字列?の先頭が英大文字か調べる", 79, nullptr},
     {"数字か", "?が", "文字列?の先頭が数字か調べる", 80, nullptr},
-    {"数列か", "?が", "文字列?が数値の並びか調べる", 81, nullptr},
+    {"数列か", "?が", "文字列?が数値の並びか調べる", 81, CmdIsNumberText},
     {"全角か", "?が", "文字列?の先頭が全角文字か調べる", 82, nullptr},
     {"ひらがなか", "?が", "文字列?の先頭がひらがなか調べる", 83, nullptr},
     {"カタカナか", "?が", "文字列?の先頭がカタカナか調べる", 84, nullptr},
