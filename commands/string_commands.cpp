@@ -330,8 +330,10 @@ void CmdWrap(TKobuBase& base) {
       c += tab;
       ++i;
     } else if (b == '\r' || b == '\n') {
+      // CR LF is one line end; a bare CR or LF is one too, so a blank line
+      // written with bare line ends is kept.
       ++i;
-      if (i < s.size() && (s[i] == '\r' || s[i] == '\n')) ++i;
+      if (b == '\r' && i < s.size() && s[i] == '\n') ++i;
       lineBreak();
       fresh = true;
     } else {

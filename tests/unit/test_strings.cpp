@@ -3,6 +3,8 @@
 // past the end of a text, even when it ends in a lone lead byte.
 #include <gtest/gtest.h>
 
+#include "core/statement.h"
+
 #include <string>
 
 #include "commands/args.h"
@@ -250,3 +252,19 @@ TEST_F(Accessors, ArgWordCreatesOnlyWhenAllowed) {
 }
 
 }  // namespace
+
+// Bare line ends keep their blank lines when wrapped; CR LF counts once.
+TEST_F(Accessors, WrapKeepsBlankLinesOfBareLineEnds) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {{"a\n\nb", "a\r\n\r\nb"}, {"a\r\n\r\nb", "a\r\n\r\nb"}, {"a\r\rb", "a\r\n\r\nb"}, {"abcd", "abc\r\nd"}};
+  for (const auto& c : cases) {
+    base.Words.Add(std::make_unique<THashNode>("T", c.in, 0, false));
+    base.ArgumentStack = {"T", "3"};
+    base.PositionalMode = true;
+    DispatchCommand(base, base.Words.Find(sj("行揃え"), true));
+    base.PositionalMode = false;
+    EXPECT_EQ(base.Sore->Value, c.out) << c.in;
+  }
+}
