@@ -2,7 +2,7 @@
 
 #include "core/kobubase.h"
 #include "platform/cp932.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 
 namespace kobu {
 

@@ -78,10 +78,10 @@ QFont TQtUI::TextFont() const {
   TKobuBase& k = form_->Kobu();
   if (!k.Settings[swTextFont] && !k.Settings[swTextSize]) return font;
 
-  // Font spec: face｜style｜size, later parts optional.
+  // A font is written face｜style｜size, the later parts optional.
   const QString bar = U("｜");
-  QString spec = k.Settings[swTextFont] ? Q(k.Settings[swTextFont]->Value) : QString();
-  QString face = spec.section(bar, 0, 0), style = spec.section(bar, 1, 1), size = spec.section(bar, 2);
+  QString written = k.Settings[swTextFont] ? Q(k.Settings[swTextFont]->Value) : QString();
+  QString face = written.section(bar, 0, 0), style = written.section(bar, 1, 1), size = written.section(bar, 2);
   face = face.replace(U("　"), QStringLiteral(" ")).trimmed();
   style = style.replace(U("　"), QStringLiteral(" ")).trimmed();
   if (face.isEmpty() || (!QFontDatabase::hasFamily(face) && QFont::substitutes(face).isEmpty())) face = U("ＭＳ ゴシック");
