@@ -35,10 +35,7 @@ THashNode* ArgWord(TKobuBase& base, bool create) {
   if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
   if (THashNode* node = base.Words.Find(name, false)) return node;
   if (!create) ScriptError(base, "オブジェクト\"%s\"が特定できません。", {name});
-  auto v = std::make_unique<THashNode>(name, std::string(), base.RunControl.Count(), false);
-  v->Data = base.CurrentPosition;
-  base.Words.Add(std::move(v));
-  return base.Words.Find(name, false);
+  return CreateVariable(base, name);
 }
 
 long long IntegerText(std::string_view text, long long fallback) {

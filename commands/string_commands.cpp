@@ -137,11 +137,7 @@ void CmdReserve(TKobuBase& base) {
   std::string name = ArgName(base);
   THashNode* node = base.Words.Find(name, false);
   if (!node) {
-    auto v = std::make_unique<THashNode>(name, std::string(), base.RunControl.Count(), false);
-    v->TypeMark = "s";
-    v->Data = base.CurrentPosition;
-    base.Words.Add(std::move(v));
-    node = base.Words.Find(name, false);
+    node = CreateVariable(base, name, "s");
   }
   size_t size = n > 0 ? static_cast<size_t>(n) : 0;
   CheckSize(base, size);

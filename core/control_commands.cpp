@@ -355,11 +355,7 @@ void CmdFor(TKobuBase& base) {
   // A command written with its okurigana is a word too, not a new variable.
   if (!var && (var = base.Words.Find(name, true)) && var->Kind == wkVariable) var = nullptr;
   if (!var) {
-    auto node = std::make_unique<THashNode>(name, std::string(), base.RunControl.Count(), false);
-    node->TypeMark = "e";
-    node->Data = base.CurrentPosition;
-    base.Words.Add(std::move(node));
-    var = base.Words.Find(name, false);
+    var = CreateVariable(base, name, "e");
   }
   if (!var || var->Kind != wkVariable)
     ScriptError(base, "\"%s\"の実行回数カウンターには、変数を指定してください。", {w.kurikaesu});

@@ -85,6 +85,15 @@ TKobuBase::TKobuBase() : SwitchValue(kNoSwitchValue) {
   StackBudget = size / 4 * 3;
 }
 
+THashNode* CreateVariable(TKobuBase& base, const std::string& name, std::string_view typeMark) {
+  auto v = std::make_unique<THashNode>(name, std::string(), base.RunControl.Count(), false);
+  v->TypeMark = typeMark;
+  v->Data = base.CurrentPosition;
+  THashNode* node = v.get();
+  base.Words.Add(std::move(v));
+  return node;
+}
+
 void CheckStackDepth(TKobuBase& base) {
   char here = 0;
   const char* top = &here;

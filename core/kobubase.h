@@ -193,6 +193,11 @@ struct TKobuBase {
   void ResetForRun();
 };
 
+// Enters a new empty variable word at the current scope level (the depth of
+// the run-control stack), remembering where it was made. The name must not
+// be a word yet.
+THashNode* CreateVariable(TKobuBase& base, const std::string& name, std::string_view typeMark = {});
+
 // Raises the runaway-script error when the C++ stack is nearly used up.
 void CheckStackDepth(TKobuBase& base);
 

@@ -590,10 +590,7 @@ void Assign(TKobuBase& base, const std::string& target, const char*& cursor) {
     THashNode* command = base.Words.Find(name, true);
     if (command && command->Kind == wkCommand && command->Name != W().sagyouFolder)
       ScriptError(base, "\"%s\"は\"%s\"で予約語なので代入できません。", {name, W().systemCommand});
-    auto v = std::make_unique<THashNode>(name, std::string(), base.RunControl.Count(), false);
-    v->Data = base.CurrentPosition;
-    base.Words.Add(std::move(v));
-    node = base.Words.Find(name, false);
+    node = CreateVariable(base, name);
   }
   switch (node->Kind) {
     case wkVariable:
