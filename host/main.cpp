@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 #include <memory>
 
 #include "commands/registry.h"
@@ -40,10 +42,21 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
 }
 
+// A local X display (":0", ":1.0") is there only when its server socket is;
+// a display that cannot be reached counts as none, so the runtime falls back
+// to the terminal instead of failing at start.
+bool LocalXDisplayExists(const std::string& display) {
+  if (display.empty() || display[0] != ':') return true;  // remote: trust it
+  std::string number = display.substr(1, display.find('.') - 1);
+  if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return true;
+  return access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0;
+}
+
 bool HaveDisplay() {
   const char* x = std::getenv("DISPLAY");
   const char* w = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (w && *w);
+  if (w && *w) return true;
+  return x && *x && LocalXDisplayExists(x);
 }
 
 // Prints the canonical text of a script, markers included.

@@ -60,6 +60,14 @@ with tempfile.TemporaryDirectory() as work:
     p = run(["--console", "args.kbr", "a", "--console", "b"], cwd=work)
     check("options removed", p.returncode == 0 and p.stdout == b"args.kbr\na\nb\n", p)
 
+    # A display that cannot be reached counts as none: the terminal is the user.
+    if not os.path.exists("/tmp/.X11-unix/X97"):
+        env = dict(os.environ, DISPLAY=":97")
+        env.pop("WAYLAND_DISPLAY", None)
+        p = subprocess.run([runtime, "args.kbr"], capture_output=True, cwd=work, env=env, timeout=30)
+        check("unreachable display", p.returncode == 0 and p.stdout == b"args.kbr\n", p)
+
+
     # Without a script on the command line, the .kbr beside the program runs;
     # its arguments then start with the program itself.
     import shutil
