@@ -146,23 +146,7 @@ void ReadBlock(TKobuBase& base, TRunControl& r, const char*& cursor) {
     r.ReturnPos = p + 1;
     text = ReadGroup(base, p);
   } else {
-    while (*p && !IsLineBreak(p) && *p != ';') {
-      if (*p == '"' || *p == '`') {
-        text += ReadLiteralSpan(base, p);
-      } else if (*p == '(') {
-        text += '(';
-        text += ReadGroup(base, p);
-        text += ')';
-      } else if (*p == '&' && IsLineBreak(p + 1)) {
-        text += '&';
-        ++p;
-        ReadLineMarker(base, p);
-      } else {
-        size_t len = CharLen(p);
-        text.append(p, len);
-        p += len;
-      }
-    }
+    text = ReadRestOfStatement(base, p);
   }
   // The statement parser looks one character back at a line end, so the
   // copy begins with a guard byte.
