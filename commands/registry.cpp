@@ -99,6 +99,13 @@ std::string FolderOf(const std::string& pathSj) {
   return cut == std::string::npos ? std::string() : pathSj.substr(0, cut + 1);
 }
 
+// The canonical full path of an existing file; otherwise the path as given.
+std::string FullPathOf(const std::string& pathSj) {
+  std::error_code ec;
+  std::filesystem::path canon = std::filesystem::canonical(Cp932ToUtf8(pathSj), ec);
+  return ec ? pathSj : Utf8ToCp932(canon.string());
+}
+
 // コマンドライン引数 and 母艦のパス start at the script's own parameter.
 TComputedValues CommandLineValues(const TKobuBase& base) {
   TComputedValues v;
@@ -106,6 +113,7 @@ TComputedValues CommandLineValues(const TKobuBase& base) {
   if (!base.ScriptBesideExe) i = (base.RuntimeMode ? 2 : 0) + (base.PackedScript ? 0 : 1);
   if (i < base.Parameters.size()) {
     v.motherPath = FolderOf(base.Parameters[i]);
+    v.programFile = FullPathOf(base.Parameters[i]);
     for (size_t k = i; k < base.Parameters.size(); ++k) {
       if (k > i) v.arguments += "\r\n";
       v.arguments += base.Parameters[k];
@@ -127,7 +135,10 @@ std::vector<const TCommandRow*> CommandRows() {
 void RegisterBuiltins(TKobuBase& base) {
   base.Handlers = HandlerTable();
   for (const char* p : kBaseParticles) base.Particles.Add(sj(p));
-  RegisterSystemVariables(base, CommandLineValues(base));
+  TComputedValues values = CommandLineValues(base);
+  base.ScriptFolder = values.motherPath;
+  base.ProgramFile = values.programFile;
+  RegisterSystemVariables(base, values);
   for (auto family : Families())
     for (const auto& row : family) {
       std::string pattern = sj(row.pattern);

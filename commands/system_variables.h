@@ -11,6 +11,7 @@ struct TComputedValues {
   std::string arguments;    // コマンドライン引数
   std::string motherPath;   // 母艦のパス
   std::string runtimePath;  // ランタイムのパス
+  std::string programFile;  // the file 母艦のパス is the folder of
 };
 
 // Registers every system variable in table order and caches the words the

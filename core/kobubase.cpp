@@ -146,6 +146,8 @@ void TKobuBase::ResetForRun() {
   SwitchValue = kNoSwitchValue;
   FunctionArguments.clear();
   RetiredBodies.clear();
+  FileHandles.clear();
+  SharedBlocks.clear();
   StopRequested = false;
 }
 

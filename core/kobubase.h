@@ -98,6 +98,13 @@ enum TSettingWord {
   swCount
 };
 
+// Something a run owns and frees at its end: open file handles, shared
+// memory blocks. The owner knows the concrete type.
+class TRunResource {
+ public:
+  virtual ~TRunResource() = default;
+};
+
 struct TKobuBase {
   TKobuBase();
   ~TKobuBase();
@@ -138,6 +145,10 @@ struct TKobuBase {
   bool StopRequested = false;
   std::vector<std::string> Parameters;  // [0] is the executable; script text (CP932)
   std::string ExecutablePath;           // CP932
+  // The program file (script, packed executable or the -runtime file) as a
+  // canonical full path, and its folder ending in "/" (CP932; empty when unknown).
+  std::string ProgramFile;
+  std::string ScriptFolder;
 
   // Control flow.
   TRunControlStack RunControl;
@@ -176,6 +187,11 @@ struct TKobuBase {
   int32_t ScreenHeight = 768;
 
   TObjList Objects;
+
+  // Open file handles (a handle variable records its index here; a closed
+  // handle leaves an empty slot) and the shared memory blocks written so far.
+  std::vector<std::unique_ptr<TRunResource>> FileHandles;
+  std::vector<std::unique_ptr<TRunResource>> SharedBlocks;
   // The GUI property names, okurigana stripped, in table order.
   std::vector<std::string> PropertyNames;
 

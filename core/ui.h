@@ -59,6 +59,10 @@ class TKobuUI {
                                        const std::string& defaultExtension) = 0;
   // フォルダ選択: the chosen folder (the command adds the final "/").
   virtual TDialogAnswer ChooseFolder() = 0;
+
+  // The clipboard's text, and replacing it.
+  virtual std::string ClipboardText() = 0;
+  virtual void SetClipboardText(const std::string& text) = 0;
 };
 
 }  // namespace kobu

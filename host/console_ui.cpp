@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "host/clipboard.h"
 #include "host/kobuU.h"
 #include "platform/cp932.h"
 
@@ -307,5 +308,9 @@ TDialogAnswer TConsoleUI::ChooseFolder() {
   while (line.size() > 1 && line.back() == '/') line.pop_back();
   return {true, FromTerminal(line)};
 }
+
+std::string TConsoleUI::ClipboardText() { return QtClipboardText(); }
+
+void TConsoleUI::SetClipboardText(const std::string& text) { SetQtClipboardText(text); }
 
 }  // namespace kobu

@@ -31,6 +31,8 @@ class TConsoleUI : public TKobuUI {
   TDialogAnswer ChooseSaveFile(const std::string& filter, const std::string& initialName,
                                const std::string& defaultExtension) override;
   TDialogAnswer ChooseFolder() override;
+  std::string ClipboardText() override;
+  void SetClipboardText(const std::string& text) override;
 
   int ExitCode() const { return exitCode_; }
 

@@ -13,6 +13,7 @@
 
 #include "core/kobubase.h"
 #include "gui/dialog_forms.h"
+#include "host/clipboard.h"
 #include "host/kobuU.h"
 #include "platform/cp932.h"
 
@@ -226,5 +227,9 @@ TDialogAnswer TQtUI::ChooseFolder() {
   while (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) dir.chop(1);
   return {true, S(dir)};
 }
+
+std::string TQtUI::ClipboardText() { return QtClipboardText(); }
+
+void TQtUI::SetClipboardText(const std::string& text) { SetQtClipboardText(text); }
 
 }  // namespace kobu

@@ -40,6 +40,8 @@ class TQtUI : public TKobuUI {
   TDialogAnswer ChooseSaveFile(const std::string& filter, const std::string& initialName,
                                const std::string& defaultExtension) override;
   TDialogAnswer ChooseFolder() override;
+  std::string ClipboardText() override;
+  void SetClipboardText(const std::string& text) override;
 
  private:
   TDialogs& Dialogs();

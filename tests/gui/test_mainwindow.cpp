@@ -39,6 +39,8 @@ class TRecordingUI : public kobu::TKobuUI {
   kobu::TDialogAnswer ChooseOpenFiles(const std::string&, const std::string&) override { return {}; }
   kobu::TDialogAnswer ChooseSaveFile(const std::string&, const std::string&, const std::string&) override { return {}; }
   kobu::TDialogAnswer ChooseFolder() override { return {}; }
+  std::string ClipboardText() override { return {}; }
+  void SetClipboardText(const std::string&) override {}
   std::vector<std::string> messages, boxes, errors;
 
  private:

@@ -77,6 +77,9 @@ class TQueueUI : public kobu::TKobuUI {
     return Next();
   }
   kobu::TDialogAnswer ChooseFolder() override { return Next(); }
+  std::string ClipboardText() override { return clipboard; }
+  void SetClipboardText(const std::string& text) override { clipboard = text; }
+  std::string clipboard;
 };
 
 class DialogCommands : public ::testing::Test {

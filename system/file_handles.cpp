@@ -1,0 +1,1 @@
+#include "system/file_handles.h"

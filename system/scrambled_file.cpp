@@ -1,0 +1,1 @@
+#include "system/scrambled_file.h"
