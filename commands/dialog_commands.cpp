@@ -7,6 +7,7 @@
 #include "core/sjis.h"
 #include "core/ui.h"
 #include "platform/cp932.h"
+#include "system/file_commands.h"
 
 namespace kobu {
 
@@ -158,8 +159,8 @@ const TCommandRow kRows[] = {
     {"読込ファイル選択", "?の", "拡張子?で開くファイルを選ばせる", 108, CmdChooseOpenFile},
     {"書込ファイル選択", "?の", "拡張子?で保存するファイルを選ばせる", 116, CmdChooseSaveFile},
     {"フォルダ選択", "", "フォルダを選ばせる", 117, CmdChooseFolder},
-    {"コピー", "?を", "文字列?をクリップボードにコピーする", 123, nullptr},
-    {"クリップボード取得", "", "クリップボードの文字列を得る", 132, nullptr},
+    {"コピー", "?を", "文字列?をクリップボードにコピーする", 123, CopyToClipboard},
+    {"クリップボード取得", "", "クリップボードの文字列を得る", 132, ClipboardTextToSore},
 };
 
 }  // namespace

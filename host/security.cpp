@@ -1,1 +1,157 @@
 #include "host/security.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "core/kobubase.h"
+#include "core/sjis.h"
+#include "core/ui.h"
+#include "platform/cp932.h"
+#include "platform/paths.h"
+#include "system/inifile.h"
+
+namespace kobu {
+
+namespace {
+
+constexpr std::string_view kSecurityIni = "security.ini";
+
+// "security.ini" in any ASCII letter case. The name is pure ASCII, so a
+// double-byte character (lead byte >= 0x81) can never match, and no trail
+// byte is ever folded.
+bool IsSecurityIniName(std::string_view name) {
+  if (name.size() != kSecurityIni.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    char c = name[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kSecurityIni[i]) return false;
+  }
+  return true;
+}
+
+std::string LastComponent(const std::string& canonical) {
+  size_t slash = canonical.rfind('/');
+  return slash == std::string::npos ? canonical : canonical.substr(slash + 1);
+}
+
+// A script that could rewrite its own security.ini could lower its own level,
+// so the file is out of reach under every name that leads to it.
+bool AimsAtSecurityIni(const std::string& path) {
+  if (IsSecurityIniName(FileNamePart(path))) return true;
+  return IsSecurityIniName(LastComponent(CanonicalTarget(NativePath(path))));
+}
+
+bool HasWildcard(std::string_view path) {
+  for (size_t i = 0; i < path.size(); i += CharLenAt(path, i))
+    if (path[i] == '*') return true;
+  return false;
+}
+
+bool IsRegularFile(const std::string& nativePath) {
+  struct stat st {};
+  return stat(nativePath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The security.ini of a folder (native, canonical). Windows finds it in any
+// letter case, so a case-sensitive file system must too; the exact name wins
+// when several spellings exist, otherwise the first in byte order, so the
+// choice never depends on the order the directory lists its entries.
+std::string FindSecurityIni(const std::string& folder) {
+  std::string exact = folder + "/" + std::string(kSecurityIni);
+  if (IsRegularFile(exact)) return exact;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return {};
+  std::string best;
+  while (dirent* e = readdir(dir)) {
+    std::string name = e->d_name;
+    if (!IsSecurityIniName(name) || (!best.empty() && name >= best)) continue;
+    if (IsRegularFile(folder + "/" + name)) best = name;
+  }
+  closedir(dir);
+  return best.empty() ? std::string() : folder + "/" + best;
+}
+
+int LevelFromText(std::string_view value) {
+  if (value.empty()) return 1;
+  switch (value[0]) {
+    case 'H':
+    case 'h':
+      return 2;
+    case 'L':
+    case 'l':
+      return 0;
+    default:
+      return 1;  // "M", anything else, or nothing at all
+  }
+}
+
+bool InsideScriptFolder(const TKobuBase& base, const std::string& canonicalFolder, const std::string& path) {
+  if (base.ScriptFolder.empty()) return false;
+  return IsInsideFolder(CanonicalTarget(NativePath(path)), canonicalFolder);
+}
+
+}  // namespace
+
+void DetermineSecurityLevel(TKobuBase& base) {
+  if (base.SecurityLevel != -1) return;
+  base.SecurityLevel = 1;
+  if (base.ProgramFile.empty()) return;  // no section could name it
+
+  std::string ini, section;
+  if (!base.ScriptFolder.empty()) {
+    ini = FindSecurityIni(CanonicalTarget(NativePath(base.ScriptFolder)));
+    section = FileNamePart(base.ProgramFile);
+  }
+  if (ini.empty() && !base.ExecutablePath.empty()) {
+    std::string folder = FolderPart(base.ExecutablePath);
+    if (!folder.empty()) {
+      ini = FindSecurityIni(CanonicalTarget(NativePath(folder)));
+      section = base.ProgramFile;
+    }
+  }
+  if (ini.empty()) return;
+  base.SecurityLevel = LevelFromText(ReadIniValue(ini, section, "security"));
+}
+
+bool CheckFileAccess(TKobuBase& base, const std::string& path, const std::string& question) {
+  return CheckFileAccess(base, {path}, question);
+}
+
+bool CheckFileAccess(TKobuBase& base, std::initializer_list<std::string> paths, const std::string& question) {
+  if (base.SecurityLevel == -1) DetermineSecurityLevel(base);
+  if (base.SecurityLevel == 2) return false;
+
+  for (const std::string& p : paths) {
+    if (!AimsAtSecurityIni(p)) continue;
+    if (base.UI)
+      base.UI->MessageBox(sj("このプログラムは、\"security.ini\"を、操作出来ません！"), sj("セキュリティの警告"));
+    return false;
+  }
+  if (base.SecurityLevel == 0) return true;
+
+  bool inside = true;
+  const std::string folder = base.ScriptFolder.empty() ? std::string() : CanonicalTarget(NativePath(base.ScriptFolder));
+  for (const std::string& p : paths) {
+    if (HasWildcard(p) || !InsideScriptFolder(base, folder, p)) {
+      inside = false;
+      break;
+    }
+  }
+  if (inside) return true;
+
+  if (!base.UI) return false;  // nobody to ask: the safe answer
+  const std::vector<std::string> choices = {sj("はい"), sj("いいえ"), sj("全てはい"), sj("全ていいえ")};
+  TDialogAnswer a = base.UI->ChooseButton(question, choices);
+  if (!a.accepted) return false;
+  if (a.text == choices[0]) return true;
+  if (a.text == choices[2]) {
+    base.SecurityLevel = 0;
+    return true;
+  }
+  if (a.text == choices[3]) base.SecurityLevel = 2;
+  return false;
+}
+
+}  // namespace kobu

@@ -13,6 +13,9 @@ bool ReadWholeFile(const std::string& nativePath, std::string& bytes);
 // written through (its target is replaced); an existing file keeps its
 // permission bits; a file without write permission is not replaced.
 bool WriteWholeFile(const std::string& nativePath, std::string_view bytes);
+// Copies a regular file's bytes and permission bits to `to` (created or
+// replaced as WriteWholeFile does).
+bool CopyWholeFile(const std::string& from, const std::string& to);
 // Appends to an existing file; on a failed write the file is cut back to its
 // old length.
 bool AppendToFile(const std::string& nativePath, std::string_view bytes);

@@ -7,7 +7,10 @@
 namespace kobu {
 
 // Moves a file or folder to the freedesktop Trash of the user
-// ($XDG_DATA_HOME/Trash, with its .trashinfo record). False on failure.
+// ($XDG_DATA_HOME/Trash, with its .trashinfo record). A symbolic link goes as
+// the link. From another file system the entry is copied and the original
+// removed; a copy that fails leaves the original as it was. False on failure
+// or for a missing path.
 bool MoveToTrash(const std::string& nativePath);
 
 // Windows attribute bits of a path: 1 read-only (no write permission for the
@@ -22,12 +25,13 @@ int32_t FileAttributeBits(const std::string& nativePath);
 bool SetFileAttributeBits(const std::string& nativePath, int32_t bits);
 
 enum TDriveKind { dkMissing, dkRemovable, dkFixed, dkRemote, dkCdRom, dkRamDisk, dkUnknown };
-// The kind of the file system holding the path, from the mount table.
+// The kind of the file system holding the path, from the mount table and the
+// file-system type; dkMissing when the path does not exist.
 TDriveKind DriveKindOf(const std::string& nativePath);
 
 // Writes a freedesktop link file (a Desktop Entry of type Link) at
 // `linkPath` pointing to `target`, with `workingFolder` recorded as its
-// path. False on failure.
+// path. The file is written whole or not at all. False on failure.
 bool WriteLinkFile(const std::string& linkPath, const std::string& target, const std::string& workingFolder);
 
 }  // namespace kobu

@@ -5,7 +5,10 @@ A test is tests/scripts/<family>/NAME.kbr with NAME.out (expected stdout) and
 optionally NAME.err (expected stderr), NAME.status (expected exit status,
 default 0), NAME.in (stdin), NAME.args (one argument per line) and NAME.files/
 (files copied beside the script). Each test runs in a fresh temporary folder
-holding a copy of the script, so tests never see each other's files.
+holding a copy of the script, so tests never see each other's files. The
+script's folder is a subfolder "s" of that folder, so ".." is a place outside
+the script's folder that still belongs to the test; the user's data and
+configuration folders (trash, settings) are inside it too.
 """
 import os
 import shutil
@@ -32,15 +35,19 @@ def main():
     args_text = read(stem + ".args")
     args = [a for a in args_text.decode("utf-8").splitlines()] if args_text else []
 
-    with tempfile.TemporaryDirectory(prefix="kobutest-") as work:
+    with tempfile.TemporaryDirectory(prefix="kobutest-") as top:
+        work = os.path.join(top, "s")
+        os.mkdir(work)
         local = os.path.join(work, os.path.basename(script))
         shutil.copyfile(script, local)
         if os.path.isdir(stem + ".files"):
-            shutil.copytree(stem + ".files", work, dirs_exist_ok=True)
+            shutil.copytree(stem + ".files", work, dirs_exist_ok=True, symlinks=True)
         env = dict(os.environ)
         env.pop("DISPLAY", None)
         env.pop("WAYLAND_DISPLAY", None)
         env["LANG"] = "C.UTF-8"
+        env["XDG_DATA_HOME"] = os.path.join(top, "data")
+        env["XDG_CONFIG_HOME"] = os.path.join(top, "config")
         try:
             proc = subprocess.run([runtime, "--console", os.path.basename(local)] + args, cwd=work, input=stdin,
                                   capture_output=True, env=env, timeout=60)
