@@ -37,10 +37,21 @@ std::string LastComponent(const std::string& canonical) {
 }
 
 // A script that could rewrite its own security.ini could lower its own level,
-// so the file is out of reach under every name that leads to it.
-bool AimsAtSecurityIni(const std::string& path) {
+// so the file is out of reach under every name that leads to it: a symbolic
+// link, a hard link (the same file under another name), or a folder that
+// holds it and would be moved or deleted with it.
+bool AimsAtSecurityIni(const std::string& path, const std::vector<std::string>& policyFiles) {
   if (IsSecurityIniName(FileNamePart(path))) return true;
-  return IsSecurityIniName(LastComponent(CanonicalTarget(NativePath(path))));
+  std::string target = CanonicalTarget(NativePath(path));
+  if (IsSecurityIniName(LastComponent(target))) return true;
+  struct stat st {};
+  bool exists = stat(target.c_str(), &st) == 0;
+  for (const auto& ini : policyFiles) {
+    struct stat is {};
+    if (IsInsideFolder(ini, target)) return true;
+    if (exists && stat(ini.c_str(), &is) == 0 && is.st_dev == st.st_dev && is.st_ino == st.st_ino) return true;
+  }
+  return false;
 }
 
 bool HasWildcard(std::string_view path) {
@@ -123,8 +134,13 @@ bool CheckFileAccess(TKobuBase& base, std::initializer_list<std::string> paths, 
   if (base.SecurityLevel == -1) DetermineSecurityLevel(base);
   if (base.SecurityLevel == 2) return false;
 
+  std::vector<std::string> policyFiles;
+  if (!base.ScriptFolder.empty())
+    if (std::string f = FindSecurityIni(CanonicalTarget(NativePath(base.ScriptFolder))); !f.empty()) policyFiles.push_back(f);
+  if (std::string exeFolder = FolderPart(base.ExecutablePath); !exeFolder.empty())
+    if (std::string f = FindSecurityIni(CanonicalTarget(NativePath(exeFolder))); !f.empty()) policyFiles.push_back(f);
   for (const std::string& p : paths) {
-    if (!AimsAtSecurityIni(p)) continue;
+    if (!AimsAtSecurityIni(p, policyFiles)) continue;
     if (base.UI)
       base.UI->MessageBox(sj("このプログラムは、\"security.ini\"を、操作出来ません！"), sj("セキュリティの警告"));
     return false;

@@ -10,9 +10,7 @@
 
 namespace kobu {
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAllBytes(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t n = write(fd, bytes.data(), bytes.size());
     if (n < 0) {
@@ -23,6 +21,8 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
+
+namespace {
 
 // The file a write really replaces: a symbolic link is followed to its target.
 std::string WriteTarget(const std::string& path) {
@@ -103,7 +103,7 @@ bool ReplaceFile(const std::string& nativePath, mode_t mode, Fill fill) {
 }  // namespace
 
 bool WriteWholeFile(const std::string& nativePath, std::string_view bytes) {
-  return ReplaceFile(nativePath, 0666, [&](int fd) { return WriteAll(fd, bytes); });
+  return ReplaceFile(nativePath, 0666, [&](int fd) { return WriteAllBytes(fd, bytes); });
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to) {
@@ -119,7 +119,7 @@ bool CopyWholeFile(const std::string& from, const std::string& to) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) return true;
-        if (!WriteAll(out, std::string_view(buf, static_cast<size_t>(n)))) return false;
+        if (!WriteAllBytes(out, std::string_view(buf, static_cast<size_t>(n)))) return false;
       }
     });
   }
@@ -132,7 +132,7 @@ bool AppendToFile(const std::string& nativePath, std::string_view bytes) {
   if (fd < 0) return false;
   struct stat st {};
   bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (ok && !WriteAll(fd, bytes)) {
+  if (ok && !WriteAllBytes(fd, bytes)) {
     ok = false;
     if (ftruncate(fd, st.st_size) != 0) {
       // Nothing more can be done: the error is reported all the same.

@@ -16,6 +16,8 @@ bool WriteWholeFile(const std::string& nativePath, std::string_view bytes);
 // Copies a regular file's bytes and permission bits to `to` (created or
 // replaced as WriteWholeFile does).
 bool CopyWholeFile(const std::string& from, const std::string& to);
+// Writes all of `bytes` to an open descriptor, riding out interruptions.
+bool WriteAllBytes(int fd, std::string_view bytes);
 // Appends to an existing file; on a failed write the file is cut back to its
 // old length.
 bool AppendToFile(const std::string& nativePath, std::string_view bytes);

@@ -18,6 +18,8 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/file_io.h"
+
 namespace kobu {
 
 namespace {
@@ -68,19 +70,6 @@ std::string AbsoluteEntryPath(const std::string& path) {
     return (f == "/" ? "" : f) + "/" + name;
   }
   return std::filesystem::absolute(p).lexically_normal().string();
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 // ---- the Trash --------------------------------------------------------------
@@ -167,7 +156,7 @@ bool CopyFileData(const std::string& from, const std::string& to) {
       ok = n == 0;
       break;
     }
-    if (!WriteAll(out, buf, static_cast<size_t>(n))) {
+    if (!WriteAllBytes(out, std::string_view(buf, static_cast<size_t>(n)))) {
       ok = false;
       break;
     }
@@ -260,7 +249,7 @@ bool MoveToTrash(const std::string& nativePath) {
       unlink(info.c_str());
       continue;
     }
-    bool written = WriteAll(fd, record.data(), record.size());
+    bool written = WriteAllBytes(fd, record);
     if (close(fd) != 0 || !written) {
       unlink(info.c_str());
       return false;
@@ -498,24 +487,8 @@ bool WriteLinkFile(const std::string& linkPath, const std::string& target, const
                               "\nURL=file://" + PercentEncodePath(absolute) + "\nPath=" + DesktopValue(workingFolder) +
                               "\n";
 
-  // A temporary beside the link, renamed over it: never half a file.
-  auto slash = linkPath.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : linkPath.substr(0, slash + 1);
-  std::string temp;
-  int fd = -1;
-  for (int n = 0; n < 1000 && fd < 0; ++n) {
-    temp = folder + (folder == "." ? "/" : "") + ".kobulink." + std::to_string(getpid()) + "." + std::to_string(n);
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);  // the umask decides the mode
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, content.data(), content.size());
-  ok = close(fd) == 0 && ok;
-  if (!ok || rename(temp.c_str(), linkPath.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  // WriteWholeFile goes through a temporary beside the link: never half a file.
+  return WriteWholeFile(linkPath, content);
 }
 
 }  // namespace kobu

@@ -19,6 +19,7 @@
 #include "core/sjis.h"
 #include "host/security.h"
 #include "platform/cp932.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
 namespace kobu {
@@ -96,7 +97,7 @@ class TTextFileStream : public TRunResource {
     std::string data(text);
     data += "\r\n";
     Discard();
-    if (lseek(fd_, linePos_, SEEK_SET) < 0 || !WriteAll(data.data(), data.size())) return false;
+    if (lseek(fd_, linePos_, SEEK_SET) < 0 || !WriteAllBytes(fd_, data)) return false;
     linePos_ += static_cast<int64_t>(data.size());
     return true;
   }
@@ -104,11 +105,11 @@ class TTextFileStream : public TRunResource {
   // `bytes`, then `zeros` zero bytes, at the file position.
   bool WriteBytes(std::string_view bytes, uint64_t zeros) {
     Discard();
-    if (!WriteAll(bytes.data(), bytes.size())) return false;
+    if (!WriteAllBytes(fd_, bytes)) return false;
     static const char kZeros[65536] = {};
     while (zeros > 0) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(zeros, sizeof kZeros));
-      if (!WriteAll(kZeros, n)) return false;
+      if (!WriteAllBytes(fd_, std::string_view(kZeros, n))) return false;
       zeros -= n;
     }
     return true;
@@ -189,19 +190,6 @@ class TTextFileStream : public TRunResource {
   }
 
   void Discard() { bufLen_ = 0; }
-
-  bool WriteAll(const char* p, size_t n) {
-    while (n > 0) {
-      ssize_t w = write(fd_, p, n);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        return false;
-      }
-      p += w;
-      n -= static_cast<size_t>(w);
-    }
-    return true;
-  }
 
   int fd_;
   std::string name_;

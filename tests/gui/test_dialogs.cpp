@@ -27,23 +27,14 @@
 #include "host/kobuU.h"
 #include "host/qt_ui.h"
 #include "platform/cp932.h"
+#include "tests/gui/modal.h"
 
 using kobu::sj;
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// Runs `answer` on the dialog of type T once it is the active modal widget.
-// The answer must close the dialog, or the call that showed it never returns.
-template <class T>
-void WhenModal(std::function<void(T*)> answer, int turns = 0) {
-  QTimer::singleShot(0, qApp, [answer, turns] {
-    T* dialog = dynamic_cast<T*>(QApplication::activeModalWidget());
-    if (!dialog && turns < 10000) return WhenModal<T>(answer, turns + 1);
-    if (dialog) answer(dialog);
-  });
-}
+using kobutest::U;
+using kobutest::WhenModal;
 
 // Closes a dialog that an answer did not close, and says so.
 bool StillOpen(QDialog* d) {

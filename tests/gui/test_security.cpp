@@ -14,22 +14,14 @@
 #include "host/qt_ui.h"
 #include "host/security.h"
 #include "platform/cp932.h"
+#include "tests/gui/modal.h"
 
 using kobu::sj;
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// Runs `answer` on the dialog of type T once it is the active modal widget.
-template <class T>
-void WhenModal(std::function<void(T*)> answer, int turns = 0) {
-  QTimer::singleShot(0, qApp, [answer, turns] {
-    T* dialog = dynamic_cast<T*>(QApplication::activeModalWidget());
-    if (!dialog && turns < 10000) return WhenModal<T>(answer, turns + 1);
-    if (dialog) answer(dialog);
-  });
-}
+using kobutest::U;
+using kobutest::WhenModal;
 
 // Presses the button with that caption; the captions seen are kept.
 void Press(kobu::TfrmSelectButton* box, const QString& caption, QStringList* captions) {

@@ -240,6 +240,23 @@ TEST_F(SecurityPolicy, SecurityIniIsRefusedUnderEveryName) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The policy file is also out of reach through a hard link and through the
+// folders that hold it (moving or deleting them takes the file along).
+TEST_F(SecurityPolicy, SecurityIniIsRefusedThroughHardLinksAndHoldingFolders) {
+  WriteIni(script + "/security.ini", "[テスト.kbr]\nsecurity=low\n");
+  fs::create_hard_link(script + "/security.ini", script + "/sub/plain.txt");
+  for (const std::string& p : {std::string("sub/plain.txt"), std::string("."), script, root}) {
+    SCOPED_TRACE(p);
+    ui.Forget();
+    base.SecurityLevel = 0;
+    EXPECT_FALSE(Check(p));
+    ExpectWarned();
+  }
+  ui.Forget();
+  EXPECT_TRUE(Check("sub"));  // a folder beside it is fine
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(SecurityPolicy, SeveralPathsAreCheckedTogether) {
   base.SecurityLevel = 1;
   EXPECT_TRUE(kobu::CheckFileAccess(base, {sj("a.txt"), sj("sub/b.txt")}, question));
