@@ -1,0 +1,1 @@
+#include "commands/array_text.h"
