@@ -100,6 +100,8 @@ enum TSettingWord {
 
 // Something a run owns and frees at its end: open file handles, shared
 // memory blocks. The owner knows the concrete type.
+class TFileMixReader;
+
 class TRunResource {
  public:
   virtual ~TRunResource() = default;
@@ -149,6 +151,9 @@ struct TKobuBase {
   // canonical full path, and its folder ending in "/" (CP932; empty when unknown).
   std::string ProgramFile;
   std::string ScriptFolder;
+  // The container opened at start-up (a packed program, or "-resource"):
+  // file commands look for packed files there before the disk.
+  std::shared_ptr<TFileMixReader> PackedReader;
 
   // Control flow.
   TRunControlStack RunControl;

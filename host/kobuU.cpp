@@ -13,7 +13,9 @@
 #include "core/runcontrol.h"
 #include "core/sjis.h"
 #include "core/ui.h"
+#include "host/filemix.h"
 #include "platform/cp932.h"
+#include "platform/paths.h"
 
 namespace kobu {
 
@@ -51,8 +53,16 @@ void TfrmKobu::FormCreate() {
   QApplication::setApplicationDisplayName(QString::fromUtf8("こぶらね"));
   FirstRunPending = true;
 
-  // A container attached to the executable itself would be read here; this
-  // runtime carries none yet, so the command line decides.
+  // A program with a container attached runs the script packed in it; the
+  // command line is then not examined.
+  k.ErrorLog.clear();
+  try {
+    if (ReadPackedScript(k, k.ExecutablePath, encoding_)) return;
+  } catch (const EKobu&) {
+    ShowErrorDialog(k);
+    close();
+    return;
+  }
   TScriptChoice choice;
   if (k.Parameters.size() <= 1) {
     candidatePath_ = ScriptBesideExecutable(k.ExecutablePath);
@@ -61,22 +71,35 @@ void TfrmKobu::FormCreate() {
     choice = ScanCommandLine(k);
     candidatePath_ = choice.candidatePath;
   }
+  bool fromRuntime = false;
   if (choice.runtimeGiven) {
-    // No container can be read from the named program yet.
-    if (k.UI) k.UI->MessageBox(sj("指定されたプログラムファイルは壊れています。"), sj("プログラムの実行エラー"));
-    close();
-    return;
+    try {
+      fromRuntime = ReadPackedScript(k, choice.runtimeName, encoding_);
+    } catch (const EKobu&) {
+      k.ErrorLog.clear();
+    }
+    if (!fromRuntime) {
+      if (k.UI) k.UI->MessageBox(sj("指定されたプログラムファイルは壊れています。"), sj("プログラムの実行エラー"));
+      close();
+      return;
+    }
   }
   if (choice.resourceGiven) {
-    k.ErrorLog.clear();
-    try {
-      ScriptError(k, "リソースファイルの取り込みに失敗しました。");
-    } catch (const EKobu&) {
-      ShowErrorDialog(k);
+    auto reader = std::make_shared<TFileMixReader>();
+    std::string error;
+    if (!reader->Open(NativePath(choice.resourceName), 0, choice.resourceName, error)) {
+      k.ErrorLog.clear();
+      try {
+        ScriptError(k, "リソースファイルの取り込みに失敗しました。");
+      } catch (const EKobu&) {
+        ShowErrorDialog(k);
+      }
+      close();
+      return;
     }
-    close();
-    return;
+    k.PackedReader = std::move(reader);
   }
+  if (fromRuntime) return;  // the script came out of the named program
   if (candidatePath_.empty()) {
     scriptMissing_ = true;
     return;

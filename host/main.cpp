@@ -16,10 +16,12 @@
 #include "core/preprocess.h"
 #include "gui/dialog_forms.h"
 #include "host/console_ui.h"
+#include "host/filemix.h"
 #include "host/kobuU.h"
 #include "host/qt_ui.h"
 #include "host/startup.h"
 #include "platform/cp932.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -27,12 +29,14 @@ const char* kUsage =
     "使い方: koburane [--console] [--encoding=sjis|utf8] SCRIPT [ARGS...]\n"
     "        koburane --preprocess SCRIPT\n"
     "        koburane --list-commands\n"
+    "        koburane --pack SCRIPT -o PROGRAM [FILE...]\n"
     "        koburane --help | --version\n"
     "\n"
     "  --console          端末を利用者としてスクリプトを実行する(画面がない時は自動)\n"
     "  --encoding=sjis    スクリプトを Shift-JIS として読む\n"
     "  --encoding=utf8    スクリプトを UTF-8 として読む\n"
     "  --preprocess       前処理した本文(行番号の印を含む)を出力する\n"
+    "  --pack             スクリプトと FILE をこのランタイムに梱包し、単独で動くプログラムを作る\n"
     "  -debug -linestop -run -runtime NAME -resource NAME -security low|mid|high\n"
     "                     スクリプトに渡る前に読まれる起動スイッチ\n";
 
@@ -85,6 +89,34 @@ int PrintPreprocessed(const std::vector<std::string>& params, kobu::TScriptEncod
   }
 }
 
+// Makes a program that carries the script and its files: a copy of this
+// runtime with a container appended.
+int PackMain(const std::vector<std::string>& params, kobu::TScriptEncoding encoding) {
+  std::string script, out;
+  std::vector<std::string> files;
+  for (size_t i = 1; i < params.size(); ++i) {
+    if (params[i] == "-o" && i + 1 < params.size()) out = params[++i];
+    else if (script.empty()) script = params[i];
+    else files.push_back(params[i]);
+  }
+  if (script.empty() || out.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::string text, error;
+  bool lossy = false;
+  if (!kobu::LoadScriptFile(script, encoding, text, lossy)) {
+    std::string msg = kobu::Cp932ToUtf8(kobu::sj("起動ファイル「") + script + kobu::sj("」が読込めません。"));
+    std::fprintf(stderr, "%s\n", msg.c_str());
+    return 2;
+  }
+  if (!kobu::PackProgram(kobu::Cp932ToUtf8(kobu::ExecutablePath()), text, files, kobu::NativePath(out), error)) {
+    std::fprintf(stderr, "%s\n", kobu::Cp932ToUtf8(error).c_str());
+    return 1;
+  }
+  return 0;
+}
+
 // The registry as a reference: name as written, pattern, number, and whether
 // the command works yet.
 int PrintCommandList() {
@@ -116,6 +148,7 @@ int main(int argc, char** argv) {
   }
   if (opt.preprocessOnly) return PrintPreprocessed(params, opt.encoding);
   if (opt.listCommands) return PrintCommandList();
+  if (opt.pack) return PackMain(params, opt.encoding);
 
   bool console = opt.console || !HaveDisplay();
   if (console) {

@@ -3,9 +3,12 @@
 #include <cctype>
 #include <filesystem>
 
+#include "core/errors.h"
 #include "core/kobubase.h"
 #include "core/sjis.h"
+#include "host/filemix.h"
 #include "platform/cp932.h"
+#include "platform/paths.h"
 
 namespace kobu {
 
@@ -26,6 +29,7 @@ THostOptions SplitHostOptions(int argc, char** argv, std::vector<std::string>& p
     else if (a == "--help") o.help = true;
     else if (a == "--version") o.version = true;
     else if (a == "--list-commands") o.listCommands = true;
+    else if (a == "--pack") o.pack = true;
     else if (a == "--encoding=sjis") o.encoding = seSjis;
     else if (a == "--encoding=utf8") o.encoding = seUtf8;
     else if (o.badOption.empty()) o.badOption = a;
@@ -83,6 +87,23 @@ TScriptChoice ScanCommandLine(TKobuBase& base) {
     if (!c.candidatePath.empty()) base.ScriptBesideExe = true;
   }
   return c;
+}
+
+bool ReadPackedScript(TKobuBase& base, const std::string& pathSj, TScriptEncoding encoding) {
+  if (base.Parameters.size() > 1 && base.Parameters[1] == "-run") return false;
+  std::string native = NativePath(pathSj);
+  uint64_t offset = 0;
+  if (!FindAttachedContainer(native, offset)) return false;
+  auto reader = std::make_shared<TFileMixReader>();
+  std::string error, text;
+  if (!reader->Open(native, offset, pathSj, error)) ScriptErrorSj(base, sj("ファイルの展開に失敗しました。") + error);
+  if (!reader->ReadEntryText("KOBURANE.KBR", text)) return false;
+  bool lossy = false;
+  base.ScriptText = DecodeScriptText(std::move(text), encoding, lossy);
+  base.ScriptFileName = "koburane.kbr";
+  base.PackedScript = true;
+  base.PackedReader = std::move(reader);
+  return true;
 }
 
 void EnterScriptFolder(const std::string& pathSj) {

@@ -17,6 +17,7 @@ struct THostOptions {
   bool help = false;
   bool version = false;
   bool listCommands = false;
+  bool pack = false;  // --pack SCRIPT -o OUTPUT [FILE...]
   TScriptEncoding encoding = seAuto;
   std::string badOption;  // the first option we do not know
 };
@@ -42,6 +43,12 @@ std::string ScriptBesideExecutable(const std::string& exePathSj);
 
 // The executable's own path (CP932).
 std::string ExecutablePath();
+
+// The script packed in the program file at `pathSj`: false when it carries
+// no container or no script (or the first parameter "-run" says to ignore
+// it). On success the script text, its name and the container are set on
+// base. A container that cannot be read raises the script error.
+bool ReadPackedScript(TKobuBase& base, const std::string& pathSj, TScriptEncoding encoding);
 
 // Makes the folder of a script the current folder.
 void EnterScriptFolder(const std::string& pathSj);

@@ -10,6 +10,9 @@ enum TScriptEncoding { seAuto, seSjis, seUtf8 };
 // Reads a script file: converts UTF-8 scripts to CP932 and joins the lines
 // with CR LF after every line. False when the file cannot be read; `lossy`
 // is set when characters had no Shift-JIS form.
+// The same for a script's bytes already in memory (a packed script).
+std::string DecodeScriptText(std::string raw, TScriptEncoding encoding, bool& lossy);
+
 bool LoadScriptFile(const std::string& pathSj, TScriptEncoding encoding, std::string& text, bool& lossy);
 
 }  // namespace kobu

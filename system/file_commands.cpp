@@ -19,6 +19,7 @@
 #include "core/sjis.h"
 #include "core/terms.h"
 #include "core/ui.h"
+#include "host/filemix.h"
 #include "host/security.h"
 #include "platform/cp932.h"
 #include "platform/file_io.h"
@@ -310,6 +311,12 @@ std::string CurrentFolderWithSlash() {
   return f;
 }
 
+// A packed file of the run's container shadows a file of that name on disk.
+std::string PackedOrReadPath(TKobuBase& base, const std::string& name) {
+  std::string packed = ResolvePackedFile(base, name);
+  return packed.empty() ? ResolveReadPath(base, name) : packed;
+}
+
 // Whole files and the clipboard -------------------------------------------
 
 void CmdRead(TKobuBase& base) {
@@ -320,7 +327,7 @@ void CmdRead(TKobuBase& base) {
     var->Value = base.UI->ClipboardText();
     return;
   }
-  std::string path = ResolveReadPath(base, EvaluateArgument(base, fileArg));
+  std::string path = PackedOrReadPath(base, EvaluateArgument(base, fileArg));
   std::string bytes;
   if (!ReadWholeFile(NativePath(path), bytes)) FileFailed(base, path);
   var->Value = std::move(bytes);
@@ -354,7 +361,7 @@ void CmdClipboardText(TKobuBase& base) { SetLastValue(base, base.UI->ClipboardTe
 
 void CmdCopyFile(TKobuBase& base) {
   std::string dest = TrimText(ArgText(base));
-  std::string source = ResolveReadPath(base, TrimText(ArgText(base)));
+  std::string source = PackedOrReadPath(base, TrimText(ArgText(base)));
   std::vector<std::string> sources = Expand(source);
   if (sources.empty() || dest.empty()) return;
   // A copy can replace any file, so it passes the same guard as a write.
@@ -569,6 +576,32 @@ void CmdChangeExtension(TKobuBase& base) {
   SetResult(base, (dot == std::string::npos ? path : path.substr(0, dot)) + ext, "s");
 }
 
+// Containers --------------------------------------------------------------
+
+void CmdMakeContainer(TKobuBase& base) {
+  std::string dest = TrimText(ArgText(base));
+  std::string list = TrimText(ArgText(base));
+  if (!CheckFileAccess(base, dest, Quoted(dest) + sj("へ保存します。"))) return;
+  // A comma may stand for each "=".
+  std::string lines = SjisReplace(list, ",", "=", true);
+  bool separated = SjisFindFrom("=", lines, 0) != std::string::npos;
+  TFileMixWriter writer;
+  for (const std::string& line : SplitLines(lines))
+    writer.Lines.push_back(separated ? line : line + "=" + FileNamePart(line) + "=0");
+  std::string error;
+  if (!writer.SaveToFile(NativePath(dest), error)) ScriptErrorSj(base, error);
+}
+
+void CmdTakeFromContainer(TKobuBase& base) {
+  std::string entry = ArgText(base);
+  std::string container = ArgText(base);
+  TFileMixReader reader;
+  std::string error, text;
+  if (!reader.Open(NativePath(container), 0, container, error)) ScriptErrorSj(base, error);
+  if (!reader.ReadEntryText(entry, text)) ScriptError(base, "ファイル\"%s\"が、ありません。", {entry});
+  SetResult(base, std::move(text), "s");
+}
+
 void CmdListFiles(TKobuBase& base) { ListFlat(base, false); }
 void CmdListFolders(TKobuBase& base) { ListFlat(base, true); }
 void CmdListAllFiles(TKobuBase& base) { ListRecursive(base, false); }
@@ -625,8 +658,8 @@ const TCommandRow kRows[] = {
     {"暗号解除して読込", "?に,?を", "暗号化されたファイル?を解読して変数?に読み込む", 171, CmdLoadScrambled},
     {"共有保存", "?へ", "それの値を共有メモリ?へ書き込む", 172, CmdSharedSave},
     {"共有読込", "?を", "共有メモリ?を読んでそれに入れる", 173, CmdSharedLoad},
-    {"ファイル合成", "?を, ?へ", "ファイル一覧?を一つの合成ファイル?へまとめる", 206, nullptr},
-    {"合成ファイル取り出す", "?から,?を", "合成ファイル?から項目?を取り出す", 207, nullptr},
+    {"ファイル合成", "?を, ?へ", "ファイル一覧?を一つの合成ファイル?へまとめる", 206, CmdMakeContainer},
+    {"合成ファイル取り出す", "?から,?を", "合成ファイル?から項目?を取り出す", 207, CmdTakeFromContainer},
 };
 
 }  // namespace

@@ -86,4 +86,58 @@ with tempfile.TemporaryDirectory() as work:
     p = subprocess.run([app, "--console"], capture_output=True, timeout=30, cwd="/")
     check("no script anywhere", p.returncode == 2 and p.stdout == b"", p)
 
+    # A packed program carries its script and files and runs from anywhere.
+    src = os.path.join(work, "src")
+    dist = os.path.join(work, "dist")
+    tmp = os.path.join(work, "tmp")
+    for d in (src, dist, tmp):
+        os.mkdir(d)
+    with open(os.path.join(src, "app.kbr"), "w", encoding="utf-8") as f:
+        f.write("「こんにちは」と言う\nAに「one.txt」を読む\nAを言う\nBに「two.txt」を読む\nBを言う\n"
+                "コマンドライン引数を言う\n母艦のパスを言う\n「KOBURANE.KBR」が存在するか\nそれを言う\n")
+    for name, text in (("one.txt", "一つ目"), ("two.txt", "二つ目")):
+        with open(os.path.join(src, name), "wb") as f:
+            f.write(text.encode("cp932"))
+    packed = os.path.join(dist, "app")
+    p = run(["--pack", "app.kbr", "-o", packed, "one.txt", "two.txt"], cwd=src)
+    check("--pack", p.returncode == 0 and os.access(packed, os.X_OK), p)
+    shutil.rmtree(src)
+    env = dict(os.environ, TMPDIR=tmp)
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    p = subprocess.run([packed, "--console", "x"], capture_output=True, timeout=30, cwd="/", env=env)
+    check("packed program", p.returncode == 0 and p.stdout.decode() ==
+          f"こんにちは\n一つ目\n二つ目\n{packed}\nx\n{os.path.realpath(dist)}/\n0\n", p)
+    check("packed files are extracted privately and removed at exit",
+          not [n for n in os.listdir(tmp) if n.startswith("koburane-")], p)
+    # A script named on the command line does not replace the packed one, unless -run says so.
+    with open(os.path.join(work, "other.kbr"), "w", encoding="utf-8") as f:
+        f.write("「他」と言う\n")
+    p = subprocess.run([packed, "--console", "other.kbr"], capture_output=True, timeout=30, cwd=work, env=env)
+    check("packed script wins", p.returncode == 0 and p.stdout.decode().startswith("こんにちは\n"), p)
+    p = subprocess.run([packed, "--console", "-run", "other.kbr"], capture_output=True, timeout=30, cwd=work, env=env)
+    check("-run ignores the container", p.returncode == 0 and p.stdout.decode() == "他\n", p)
+    # The plain runtime runs the script of another packed program with -runtime.
+    p = run(["--console", "-runtime", packed, "y"], cwd="/")
+    check("-runtime", p.returncode == 0 and p.stdout.decode().startswith("こんにちは\n一つ目\n二つ目\n") and
+          f"\n{packed}\ny\n" in p.stdout.decode(), p)
+    # Broken containers are refused cleanly.
+    with open(runtime, "rb") as f:
+        image = f.read()
+    broken = os.path.join(dist, "broken")
+    for name, tail in (("truncated header", b"fMix\x01\x05"),
+                       ("count beyond the file", b"fMix\x01\xff\xff" + b"\0" * 300),
+                       ("name without a zero", b"fMix\x01\x01\x00\x00\x00\x00\x00" + b"A" * 265)):
+        with open(broken, "wb") as f:
+            f.write(image + tail)
+        os.chmod(broken, 0o755)
+        p = subprocess.run([broken, "--console"], capture_output=True, timeout=30, cwd=work, env=env)
+        check(name, p.returncode == 1 and "ファイルの展開に失敗しました。".encode() in p.stderr and
+              "形式が違うため読めません".encode() in p.stderr, p)
+        p = run(["--console", "-runtime", broken], cwd=work)
+        check(name + " through -runtime", "指定されたプログラムファイルは壊れています。".encode() in p.stderr, p)
+    p = run(["--console", "-resource", os.path.join(work, "args.kbr"), "args.kbr"], cwd=work)
+    check("-resource that is no container", p.returncode == 1 and
+          "リソースファイルの取り込みに失敗しました。".encode() in p.stderr, p)
+
 sys.exit(1 if failures else 0)
