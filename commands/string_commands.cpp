@@ -9,11 +9,13 @@
 #include <new>
 
 #include "commands/args.h"
+#include "commands/array_text.h"
 #include "core/commandrow.h"
 #include "core/errors.h"
 #include "core/expression.h"
 #include "core/kobubase.h"
 #include "core/sjis.h"
+#include "core/tabletext.h"
 #include "core/terms.h"
 #include "platform/cp932.h"
 
@@ -485,10 +487,34 @@ void CmdBinarySet(TKobuBase& base) {
 
 void CmdBinaryDump(TKobuBase& base) { SetResult(base, BinaryDump(ArgText(base)), "s"); }
 
+// 行数: physical lines of a word's value; それ's mark stays as it was.
+void CmdLineCount(TKobuBase& base) {
+  std::string name = ArgName(base);
+  if (name.size() >= 2 && name.front() == '`' && name.back() == '`') name = name.substr(1, name.size() - 2);
+  THashNode* node = base.Words.Find(name, false);
+  if (!node) ScriptError(base, "変数\"%s\"が見つかりません。", {name});
+  std::string text = node->Kind == wkDictionary ? (node->Dict ? node->Dict->NameValueList() : std::string())
+                                                : node->Value;
+  base.Sore->Value = Decimal(static_cast<long long>(ReadArrayText(text).size()));
+}
+
+// 区切る: one table row per piece, so pieces holding quotes or commas come back quoted.
+void CmdSplit(TKobuBase& base) {
+  std::string separator = ArgText(base), text = ArgText(base);
+  TTableRows rows;
+  for (auto& piece : SplitAtSeparator(text, separator)) rows.push_back({std::move(piece)});
+  SetResult(base, WriteTableText(rows), "s");
+}
+
+void CmdTableTag(TKobuBase& base) {
+  std::string attributes = ArgText(base);
+  SetResult(base, HtmlTable(ReadTableText(ArgText(base)), attributes), "s");
+}
+
 const TCommandRow kRows[] = {
     {"文字数", "?の", "文字列?の文字数を返す", 92, CmdCharCount},
     {"バイト数", "?の", "文字列?のバイト数を返す", 122, CmdByteCount},
-    {"行数", "?の", "変数?の行数を返す", 4, nullptr},
+    {"行数", "?の", "変数?の行数を返す", 4, CmdLineCount},
     {"置換", "?の,?を,?に", "文字列?の中の?を全て?に置き換える", 7, CmdReplace},
     {"単置換", "?で,?個目の,?を,?に", "文字列?で,?個目の?だけを?に置き換える", 8, CmdReplaceNth},
     {"何文字目", "?の中で,?が", "文字列?の中で?が何文字目にあるかを返す", 47, CmdCharPos},
@@ -503,7 +529,7 @@ const TCommandRow kRows[] = {
     {"POS", "?,?", "文字列?の中で?が何文字目にあるかを返す", 47, CmdCharPos},
     {"文比較", "?と,?で", "文字列?と?が等しいか調べる", 17, CmdCompare},
     {"出現回数", "?で,?の", "文字列?の中に?が現れる回数を返す", 18, CmdOccurrences},
-    {"区切る", "?を,?で", "文字列?を区切り文字?で区切って配列にする", 21, nullptr},
+    {"区切る", "?を,?で", "文字列?を区切り文字?で区切って配列にする", 21, CmdSplit},
     {"切り出す", "?の中で,?から,?つ", "文字列?の?文字目から?文字を返す", 48, CmdMid},
     {"段落を切り出す", "?から,?番目の", "文字列?から?番目の段落を切り出す", 22, CmdParagraph},
     {"行揃え", "?を,?バイトで", "文字列?を?バイトごとに折り返す", 23, CmdWrap},
@@ -518,7 +544,7 @@ const TCommandRow kRows[] = {
     {"左端削除", "?から,?文字", "文字列?から左端の?文字を削除する", 30, CmdDropLeft},
     {"タグ削除", "?から", "文字列?からタグを削除する", 31, CmdStripTags},
     {"タグ切り出し", "?から,?の", "HTML?からタグ?の要素を切り出す", 32, CmdExtractTags},
-    {"テーブルタグで囲む", "?を,?で", "表?を属性?のTABLEタグで囲む", 33, nullptr},
+    {"テーブルタグで囲む", "?を,?で", "表?を属性?のTABLEタグで囲む", 33, CmdTableTag},
     {"バイナリ取得", "?の,?を,?形式で", "変数?の?バイト目から?形式の値を読む", 34, CmdBinaryGet},
     {"バイナリ設定", "?を,?の,?に,?形式で", "値?を変数?の?バイト目に?形式で書く", 35, CmdBinarySet},
     {"バイナリダンプ", "?を", "文字列?を16進数でダンプする", 36, CmdBinaryDump},

@@ -1,5 +1,7 @@
 #include "core/kbhash.h"
 
+#include <stdexcept>
+
 #include "core/sjis.h"
 #include "platform/cp932.h"
 
@@ -69,35 +71,83 @@ std::string StripOkurigana(std::string_view name) {
 }
 
 THashNode* THash::FindExact(std::string_view name) const {
-  for (const auto& n : buckets_[HashOfName(name)])
-    if (n->Name == name) return n.get();
-  return nullptr;
+  auto it = index_.find(name);
+  return it == index_.end() ? nullptr : it->second;
 }
 
 bool THash::DeleteExact(std::string_view name) {
+  auto found = index_.find(name);
+  if (found == index_.end()) return false;
+  THashNode* node = found->second;
+  index_.erase(found);
   auto& bucket = buckets_[HashOfName(name)];
   for (auto it = bucket.begin(); it != bucket.end(); ++it) {
-    if ((*it)->Name == name) {
+    if (it->get() == node) {
       bucket.erase(it);
-      --count_;
-      return true;
+      break;
     }
   }
-  return false;
+  --count_;
+  return true;
 }
 
 int THash::Add(std::unique_ptr<THashNode> node) {
   if (!node) return -1;
   auto& bucket = buckets_[HashOfName(node->Name)];
-  for (auto& slot : bucket) {
-    if (slot->Name != node->Name) continue;
-    if (slot->Reserved) throw EWordReserved(node->Name);
-    slot = std::move(node);  // same place, so listings keep their order
+  auto found = index_.find(node->Name);
+  if (found != index_.end()) {
+    THashNode* old = found->second;
+    if (old->Reserved) throw EWordReserved(node->Name);
+    for (auto& slot : bucket) {
+      if (slot.get() != old) continue;
+      found->second = node.get();
+      slot = std::move(node);  // same place, so listings keep their order
+      break;
+    }
     return count_;
   }
   if (node->Name.size() > maxNameLength_) maxNameLength_ = node->Name.size();
+  index_.emplace(node->Name, node.get());
   bucket.push_back(std::move(node));
   return ++count_;
+}
+
+std::unique_ptr<THashNode> THash::Rename(THashNode* node, std::string newName) {
+  auto self = node ? index_.find(node->Name) : index_.end();
+  if (self == index_.end() || self->second != node) throw std::invalid_argument("Rename: node not in table");
+  if (newName == node->Name) return nullptr;
+  // Checked before anything moves: a refused name leaves the word where it was.
+  auto other = index_.find(newName);
+  if (other != index_.end() && other->second->Reserved) throw EWordReserved(newName);
+
+  std::unique_ptr<THashNode> own;
+  auto& from = buckets_[HashOfName(node->Name)];
+  for (auto it = from.begin(); it != from.end(); ++it) {
+    if (it->get() != node) continue;
+    own = std::move(*it);
+    from.erase(it);
+    break;
+  }
+  index_.erase(self);
+  own->Name = std::move(newName);
+  auto& to = buckets_[HashOfName(own->Name)];
+  std::unique_ptr<THashNode> replaced;
+  if (other != index_.end()) {
+    THashNode* old = other->second;
+    other->second = node;
+    for (auto& slot : to) {
+      if (slot.get() != old) continue;
+      replaced = std::move(slot);
+      slot = std::move(own);
+      break;
+    }
+    --count_;
+    return replaced;
+  }
+  if (node->Name.size() > maxNameLength_) maxNameLength_ = node->Name.size();
+  index_.emplace(node->Name, node);
+  to.push_back(std::move(own));
+  return nullptr;
 }
 
 THashNode* THash::Find(std::string_view name, bool strip) const {
@@ -127,6 +177,7 @@ void THash::Clear() {
     bucket.clear();
     bucket.shrink_to_fit();
   }
+  index_.clear();
   count_ = 0;
 }
 
@@ -161,6 +212,8 @@ std::string THash::NameValueList() const {
 }
 
 void THash::LoadFromText(std::string_view text) {
+  // A zero byte ends a text (it is never a trail byte).
+  text = text.substr(0, text.find('\0'));
   size_t i = 0;
   while (i < text.size()) {
     // One line, and the first "=" in it, stepping whole characters.

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kobu {
@@ -88,6 +89,13 @@ class THash {
   std::string NameValueList() const;
   void LoadFromText(std::string_view text);
 
+  // Gives a node of this table a new name, keeping the node itself, so every
+  // pointer to it stays valid; it moves to the end of its new bucket. A
+  // reserved word of that name refuses with EWordReserved and nothing changes;
+  // a non-reserved one is replaced in place and returned (detached, so the
+  // caller can redirect pointers before releasing it), otherwise nullptr.
+  std::unique_ptr<THashNode> Rename(THashNode* node, std::string newName);
+
   // Registration helpers of the built-in registry.
   THashNode* AddCommand(std::string_view name, std::string_view pattern, int32_t number);
   THashNode* AddVariable(std::string_view name, std::string_view value, std::string_view typeMark,
@@ -97,7 +105,15 @@ class THash {
   THashNode* FindExact(std::string_view name) const;
   bool DeleteExact(std::string_view name);
 
+  struct TNameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+
+  // The buckets keep the listing order; the index beside them serves look-ups,
+  // so a dictionary of many keys does not scan long buckets.
   std::vector<std::unique_ptr<THashNode>> buckets_[256];
+  std::unordered_map<std::string, THashNode*, TNameHash, std::equal_to<>> index_;
   int count_ = 0;
   size_t maxNameLength_ = 0;
 };

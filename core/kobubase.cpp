@@ -148,6 +148,7 @@ void TKobuBase::ResetForRun() {
   RetiredBodies.clear();
   FileHandles.clear();
   SharedBlocks.clear();
+  TableSearch = TTableSearchState();
   StopRequested = false;
 }
 

@@ -102,6 +102,15 @@ enum TSettingWord {
 // memory blocks. The owner knows the concrete type.
 class TFileMixReader;
 
+// The table search that 表検索 starts and 表検索次の値 continues.
+struct TTableSearchState {
+  std::vector<std::vector<std::string>> table;
+  std::string key;
+  int32_t column = -1;
+  bool exact = false;
+  size_t next = 0;
+};
+
 class TRunResource {
  public:
   virtual ~TRunResource() = default;
@@ -192,6 +201,7 @@ struct TKobuBase {
   int32_t ScreenHeight = 768;
 
   TObjList Objects;
+  TTableSearchState TableSearch;
 
   // Open file handles (a handle variable records its index here; a closed
   // handle leaves an empty slot) and the shared memory blocks written so far.

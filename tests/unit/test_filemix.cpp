@@ -120,7 +120,9 @@ TEST_F(FileMix, DamagedContainersAreRefusedWithoutReadingOutside) {
     std::string error, bytes;
     bool opened = r.Open(dir + "/bad.bin", 0, "bad.bin", error);
     EXPECT_EQ(opened, c.opens);
-    if (!opened) EXPECT_EQ(kobu::Cp932ToUtf8(error), "\"bad.bin\"は、TFileMixHeaderでは形式が違うため読めません。");
+    if (!opened) {
+      EXPECT_EQ(kobu::Cp932ToUtf8(error), "\"bad.bin\"は、TFileMixHeaderでは形式が違うため読めません。");
+    }
     EXPECT_FALSE(r.OpenEntry("a.txt", bytes));
   }
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 #include "core/kbhash.h"
 #include "platform/cp932.h"
@@ -210,4 +212,74 @@ TEST(THash, ReleasingDictionaryWordReleasesEntries) {
   EXPECT_FALSE(watch.expired());
   h.Delete("d", false);
   EXPECT_TRUE(watch.expired());
+}
+
+// The look-up index beside the buckets must follow every change, while the
+// listing order stays the bucket order.
+TEST(THash, IndexFollowsAddReplaceDeleteAndClear) {
+  THash h;
+  const int n = 20000;
+  std::vector<std::pair<unsigned, int>> expected;  // (bucket, insertion number)
+  for (int i = 0; i < n; ++i) {
+    std::string name = "k" + std::to_string(i);
+    h.Add(Var(name, std::to_string(i)));
+    expected.emplace_back(HashOfName(name), i);
+  }
+  ASSERT_EQ(h.Count(), n);
+  for (int i = 0; i < n; ++i) ASSERT_EQ(h.ValueOf("k" + std::to_string(i), false), std::to_string(i));
+  std::stable_sort(expected.begin(), expected.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> order;
+  for (const auto& e : expected) order.push_back("k" + std::to_string(e.second));
+  EXPECT_EQ(Names(h), order);
+
+  // A replacement is what look-ups find afterwards.
+  auto fresh = Var("k7", "new");
+  THashNode* replacement = fresh.get();
+  h.Add(std::move(fresh));
+  EXPECT_EQ(h.Find("k7", false), replacement);
+  EXPECT_EQ(Names(h), order);
+
+  for (int i = 0; i < n; i += 2) ASSERT_GE(h.Delete("k" + std::to_string(i), false), 0);
+  EXPECT_EQ(h.Count(), n / 2);
+  EXPECT_EQ(h.Find("k0", false), nullptr);
+  EXPECT_EQ(h.ValueOf("k7", false), "new");
+  EXPECT_EQ(h.Enumerate().size(), static_cast<size_t>(n / 2));
+
+  h.Clear();
+  EXPECT_EQ(h.Find("k7", false), nullptr);
+  h.Add(Var("k7", "again"));
+  EXPECT_EQ(h.ValueOf("k7", false), "again");
+  EXPECT_EQ(h.Count(), 1);
+}
+
+TEST(THash, RenameKeepsTheNode) {
+  THash h;
+  h.Add(Var("ab", "1"));
+  h.Add(Var("x", "2"));
+  h.Add(Var("ba", "3"));
+  THashNode* x = h.Find("x", false);
+  // Into a bucket that already holds a word: it goes to the end.
+  EXPECT_EQ(h.Rename(x, "c`"), nullptr);  // same byte sum as "ab"
+  EXPECT_EQ(h.Find("x", false), nullptr);
+  EXPECT_EQ(h.Find("c`", false), x);
+  EXPECT_EQ(Names(h), (std::vector<std::string>{"ab", "ba", "c`"}));
+  EXPECT_EQ(h.Count(), 3);
+
+  // Onto a non-reserved word: it takes that word's place, which is handed back.
+  std::unique_ptr<THashNode> old = h.Rename(x, "ab");
+  ASSERT_NE(old, nullptr);
+  EXPECT_EQ(old->Value, "1");
+  EXPECT_EQ(h.Find("ab", false), x);
+  EXPECT_EQ(h.Find("c`", false), nullptr);
+  EXPECT_EQ(Names(h), (std::vector<std::string>{"ab", "ba"}));
+  EXPECT_EQ(h.Count(), 2);
+
+  // Onto a reserved word: refused, and nothing moved.
+  h.AddVariable("r", "", "", true);
+  EXPECT_THROW(h.Rename(x, "r"), EWordReserved);
+  EXPECT_EQ(h.Find("ab", false), x);
+  EXPECT_EQ(h.Count(), 3);
+  THashNode stranger("s", "", 0, false);
+  EXPECT_THROW(h.Rename(&stranger, "t"), std::invalid_argument);
 }
