@@ -3,6 +3,7 @@
 
 #include "commands/date_text.h"
 #include "commands/wildcard.h"
+#include "core/tabletext.h"
 #include "platform/cp932.h"
 
 using kobu::sj;
@@ -67,4 +68,24 @@ TEST(DateText, SerialsAgreeWithTheCalendar) {
       EXPECT_DOUBLE_EQ(s, c.serial);
     }
   }
+}
+
+// What the writer writes, the reader reads back cell for cell.
+TEST(TableText, TrickyCellsRoundTrip) {
+  kobu::TTableRows rows = {
+      {"a", "b,c", "d\"e", "IDX", "id"},
+      {"line\r\nbreak", "", "\"", "表,示", sj("ソ\"能")},
+      {"x"},
+      {"", "", "last"},
+  };
+  std::string text = kobu::WriteTableText(rows);
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), "a,\"b,c\",\"d\"\"e\",\"IDX\",id");
+  kobu::TTableRows back = kobu::ReadTableText(text);
+  ASSERT_EQ(back.size(), rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    rows[r].resize(5);  // the writer pads every row to the width
+    back[r].resize(5);
+    EXPECT_EQ(back[r], rows[r]) << "row " << r;
+  }
+  EXPECT_EQ(kobu::WriteTableText(back), text);
 }
