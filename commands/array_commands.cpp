@@ -241,11 +241,9 @@ void RedirectWord(TKobuBase& base, const THashNode* from, THashNode* to) {
     if (*f == from) *f = to;
   for (THashNode*& s : base.Settings)
     if (s == from) s = to;
-  for (int i = 0; i < base.RunControl.Count(); ++i) {
-    // The records are ours to change; Item only hands them out read-only.
-    auto* r = const_cast<TRunControl*>(base.RunControl.Item(i));
-    if (r && r->Target == from) r->Target = to;
-  }
+  base.RunControl.ForEachRecord([from, to](TRunControl& r) {
+    if (r.Target == from) r.Target = to;
+  });
 }
 
 void CmdRename(TKobuBase& base) {

@@ -53,6 +53,13 @@ class TRunControlStack {
   void PopFrame();
   void ClearAll();
   int FrameCount() const { return static_cast<int>(frames_.size()); }
+  // Every record: those of the running frame and of the frames below it.
+  template <class Visit>
+  void ForEachRecord(Visit visit) {
+    for (auto& r : current_) visit(r);
+    for (auto& frame : frames_)
+      for (auto& r : frame) visit(r);
+  }
 
  private:
   std::vector<TRunControl> current_;
