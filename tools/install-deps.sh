@@ -12,6 +12,7 @@ python3
 googletest
 libgtest-dev
 qt6-base-dev
+libonig-dev
 libgl-dev
 fonts-ipafont-gothic
 fonts-ipafont-mincho

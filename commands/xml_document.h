@@ -1,0 +1,2 @@
+// placeholder: filled by the family that owns it
+#pragma once
