@@ -12,6 +12,7 @@
 #include "core/convtohalf.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
+#include "core/readers.h"
 #include "core/sjis.h"
 #include "core/tabletext.h"
 #include "platform/cp932.h"
@@ -20,22 +21,6 @@ namespace kobu {
 
 namespace {
 
-// A name written as a literal: the backquotes go, doubled ones inside become single.
-std::string Unquote(const std::string& s) {
-  if (s.size() < 2 || s.front() != '`' || s.back() != '`') return s;
-  std::string out;
-  for (size_t i = 1; i + 1 < s.size();) {
-    size_t len = CharLenAt(s, i);
-    if (len == 1 && s[i] == '`' && i + 2 < s.size() && s[i + 1] == '`') {
-      out += '`';
-      i += 2;
-      continue;
-    }
-    out.append(s, i, len);
-    i += len;
-  }
-  return out;
-}
 
 bool IsQuoted(const std::string& s) { return s.size() >= 2 && s.front() == '`' && s.back() == '`'; }
 
@@ -121,7 +106,7 @@ void CmdDeleteLine(TKobuBase& base) {
 enum TTreatment { tmNumber, tmText, tmDictionary };
 
 void Treat(TKobuBase& base, TTreatment how) {
-  std::string name = Unquote(ArgName(base));
+  std::string name = UnquoteName(ArgName(base));
   THashNode* node = base.Words.Find(name, false);
   if (!node) {
     node = CreateVariable(base, name);
@@ -161,7 +146,7 @@ void CmdTreatAsDictionary(TKobuBase& base) { Treat(base, tmDictionary); }
 // ---- listings ----
 
 void CmdListKeys(TKobuBase& base) {
-  std::string name = Unquote(ArgName(base));
+  std::string name = UnquoteName(ArgName(base));
   THashNode* node = base.Words.Find(name, false);
   if (!node) ScriptError(base, "オブジェクト\"%s\"は、作成されていません。", {name});
   std::string out;
@@ -197,7 +182,7 @@ void CmdListVariables(TKobuBase& base) {
 // ---- words ----
 
 void CmdCopyWord(TKobuBase& base) {
-  std::string target = Unquote(ArgName(base)), source = Unquote(ArgName(base));
+  std::string target = UnquoteName(ArgName(base)), source = UnquoteName(ArgName(base));
   THashNode* from = base.Words.Find(source, false);
   if (!from) ScriptError(base, "オブジェクト\"%s\"は、作成されていません。", {source});
   THashNode* to = base.Words.Find(target, false);
@@ -249,7 +234,7 @@ void RedirectWord(TKobuBase& base, const THashNode* from, THashNode* to) {
 void CmdRename(TKobuBase& base) {
   static const std::string self = sj("名義変更");
   std::string raw = ArgName(base);
-  std::string form = IsQuoted(raw) ? Unquote(raw) : std::string();
+  std::string form = IsQuoted(raw) ? UnquoteName(raw) : std::string();
   if (!form.empty() && form.back() == ';') form.pop_back();  // ';' is never a trail byte
   THashNode* node = ArgWord(base, false);
 

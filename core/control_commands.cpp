@@ -64,23 +64,6 @@ bool StartsWithText(const std::string& s, const std::string& word) {
   return s.size() >= word.size() && s.compare(0, word.size(), word) == 0;
 }
 
-// The value of a name written as a literal: the enclosing backquotes go and
-// doubled backquotes inside become single ones.
-std::string Unquote(const std::string& s) {
-  if (s.size() < 2 || s.front() != '`' || s.back() != '`') return s;
-  std::string out;
-  for (size_t i = 1; i + 1 < s.size();) {
-    size_t len = CharLenAt(s, i);
-    if (len == 1 && s[i] == '`' && i + 2 < s.size() && s[i + 1] == '`') {
-      out += '`';
-      i += 2;
-      continue;
-    }
-    out.append(s, i, len);
-    i += len;
-  }
-  return out;
-}
 
 // Exact name first, so a label wins over a command its okurigana-stripped
 // form happens to name.
@@ -334,7 +317,7 @@ void CmdFor(TKobuBase& base) {
   int32_t to = 0, from = 0;
   if (!StrictInteger(ArgText(base), to)) ScriptError(base, "\"%s\"には、数値を指定してください。", {w.kurikaesu});
   if (!StrictInteger(ArgText(base), from)) ScriptError(base, "\"%s\"には、数値を指定してください。", {w.kurikaesu});
-  std::string name = Unquote(ArgName(base));
+  std::string name = UnquoteName(ArgName(base));
   THashNode* var = base.Words.Find(name, false);
   // A command written with its okurigana is a word too, not a new variable.
   if (!var && (var = base.Words.Find(name, true)) && var->Kind == wkVariable) var = nullptr;
@@ -392,7 +375,7 @@ void CmdWhile(TKobuBase& base) {
   r.ControlType = rcWhile;
   ReadBlock(base, r, cursor);
   if (text.empty() || text == "``") return;
-  text = Unquote(text);
+  text = UnquoteName(text);
   if (!NonZero(TextToNumber(EvaluateExpressionText(base, text)))) return;
   r.Counter = 1;
   r.Limit = -1;
@@ -506,7 +489,7 @@ const char* FindLabelInBody(const TRunControl& r, const std::string& search) {
 // 飛ぶ: a label inside an open block keeps that block running; any other
 // label is a jump out of every block.
 void CmdJump(TKobuBase& base) {
-  std::string name = Unquote(ArgName(base));
+  std::string name = UnquoteName(ArgName(base));
   std::string search = "*" + name + "\r";
   TDiscarded discarded(base);
   TRunControl r;
@@ -533,14 +516,14 @@ THashNode* FindLabel(TKobuBase& base, const std::string& name) {
 }
 
 void CmdCall(TKobuBase& base) {
-  std::string name = Unquote(ArgName(base));
+  std::string name = UnquoteName(ArgName(base));
   CallLabel(base, FindLabel(base, name));
 }
 
 // 関数定義: gives a label a parameter pattern, so it binds arguments like a command.
 void CmdDefineFunction(TKobuBase& base) {
   std::string pattern = TConvToHalf::Instance().Convert(ArgText(base));
-  std::string name = Unquote(ArgName(base));
+  std::string name = UnquoteName(ArgName(base));
   THashNode* label = FindLabel(base, name);
   label->Pattern = pattern;
   base.Particles.AddFromPattern(pattern);

@@ -265,4 +265,20 @@ std::string ReadRestOfStatement(TKobuBase& base, const char*& p) {
   return out;
 }
 
+std::string UnquoteName(const std::string& s) {
+  if (s.size() < 2 || s.front() != '`' || s.back() != '`') return s;
+  std::string out;
+  for (size_t i = 1; i + 1 < s.size();) {
+    size_t len = CharLenAt(s, i);
+    if (len == 1 && s[i] == '`' && i + 2 < s.size() && s[i + 1] == '`') {
+      out += '`';
+      i += 2;
+      continue;
+    }
+    out.append(s, i, len);
+    i += len;
+  }
+  return out;
+}
+
 }  // namespace kobu

@@ -23,6 +23,9 @@ std::string ReadWord(TKobuBase& base, const char*& p);
 std::string ReadParticleOrWord(TKobuBase& base, const char*& p);
 
 std::string ReadNumberText(const char*& p);
+// A name written as a literal: the enclosing backquotes go and doubled
+// backquotes inside become single ones; any other text is returned as it is.
+std::string UnquoteName(const std::string& s);
 // The raw text up to the next CR, LF or ";" (literals and groups taken whole).
 std::string ReadRestOfStatement(TKobuBase& base, const char*& p);
 

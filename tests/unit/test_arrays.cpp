@@ -9,6 +9,7 @@
 
 #include "commands/array_text.h"
 #include "commands/registry.h"
+#include "tests/unit/command_runner.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
 #include "core/statement.h"
@@ -32,15 +33,7 @@ class ArrayTest : public ::testing::Test {
   THashNode* Word(const std::string& name) { return base.Words.Find(name, false); }
   // Runs a command with its arguments (raw words) in pattern order.
   void Run(const char* commandUtf8, std::vector<std::string> args) {
-    THashNode* command = base.Words.Find(sj(commandUtf8), true);
-    ASSERT_NE(command, nullptr) << commandUtf8;
-    base.ArgumentStack = std::move(args);
-    base.PositionalMode = true;
-    struct TReset {
-      bool& flag;
-      ~TReset() { flag = false; }
-    } reset{base.PositionalMode};
-    DispatchCommand(base, command);
+    kobutest::RunCommandWord(base, commandUtf8, std::move(args));
   }
   // The command's answer for one text argument held in the variable T.
   std::string On(const char* commandUtf8, const std::string& text) {
@@ -48,14 +41,8 @@ class ArrayTest : public ::testing::Test {
     Run(commandUtf8, {"T"});
     return base.Sore->Value;
   }
-  // The message of the script error a command raises ("" when it raises none).
   std::string ErrorOf(const char* commandUtf8, std::vector<std::string> args) {
-    try {
-      Run(commandUtf8, std::move(args));
-    } catch (const EKobu& e) {
-      return e.Message();
-    }
-    return "";
+    return kobutest::CommandError(base, commandUtf8, std::move(args));
   }
   bool Mentions(const std::string& message, const char* utf8) { return message.find(sj(utf8)) != std::string::npos; }
 

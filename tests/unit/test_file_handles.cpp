@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "commands/registry.h"
+#include "tests/unit/command_runner.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
 #include "core/sjis.h"
@@ -71,24 +72,10 @@ class FileHandleTest : public ::testing::Test {
   }
   // Runs a command with its arguments in pattern order.
   void Run(const char* commandUtf8, std::vector<std::string> args) {
-    THashNode* command = base.Words.Find(sj(commandUtf8), true);
-    ASSERT_NE(command, nullptr) << commandUtf8;
-    base.ArgumentStack = std::move(args);
-    base.PositionalMode = true;
-    struct TReset {
-      bool& flag;
-      ~TReset() { flag = false; }
-    } reset{base.PositionalMode};
-    DispatchCommand(base, command);
+    kobutest::RunCommandWord(base, commandUtf8, std::move(args));
   }
-  // The message of the error a command raises ("" when it raises none).
   std::string ErrorOf(const char* commandUtf8, std::vector<std::string> args) {
-    try {
-      Run(commandUtf8, std::move(args));
-    } catch (const EKobu& e) {
-      return e.Message();
-    }
-    return "";
+    return kobutest::CommandError(base, commandUtf8, std::move(args));
   }
   static bool Contains(const std::string& message, const char* partUtf8) {
     return message.find(sj(partUtf8)) != std::string::npos;

@@ -11,6 +11,7 @@
 #include "commands/encodings.h"
 #include "commands/japanese_tables.h"
 #include "commands/registry.h"
+#include "tests/unit/command_runner.h"
 #include "core/errors.h"
 #include "core/kbhash.h"
 #include "core/kobubase.h"
@@ -237,8 +238,6 @@ class JapaneseCommands : public ::testing::Test {
   void SetUp() override { RegisterBuiltins(base); }
   // Runs a command on argument values (held in variables V0, V1, ...) in pattern order.
   void Run(const char* commandUtf8, const std::vector<std::string>& values) {
-    THashNode* command = base.Words.Find(sj(commandUtf8), true);
-    ASSERT_NE(command, nullptr) << commandUtf8;
     std::vector<std::string> args;
     for (size_t i = 0; i < values.size(); ++i) {
       std::string name = "V" + std::to_string(i);
@@ -246,13 +245,7 @@ class JapaneseCommands : public ::testing::Test {
       else base.Words.Add(std::make_unique<THashNode>(name, values[i], 0, false));
       args.push_back(name);
     }
-    base.ArgumentStack = std::move(args);
-    base.PositionalMode = true;
-    struct TReset {
-      bool& flag;
-      ~TReset() { flag = false; }
-    } reset{base.PositionalMode};
-    DispatchCommand(base, command);
+    kobutest::RunCommandWord(base, commandUtf8, std::move(args));
   }
   std::string On(const char* commandUtf8, const std::vector<std::string>& values) {
     Run(commandUtf8, values);
