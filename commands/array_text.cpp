@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numeric>
-#include <random>
 
+#include "commands/number_commands.h"
 #include "core/expression.h"
 #include "core/sjis.h"
 
@@ -86,11 +87,6 @@ void SortByKeys(std::vector<std::string>& elements, const std::vector<Key>& keys
   elements = std::move(sorted);
 }
 
-std::mt19937_64& Generator() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  return generator;
-}
-
 }  // namespace
 
 void SortIgnoringCase(std::vector<std::string>& elements) {
@@ -113,8 +109,16 @@ void SortNumerically(std::vector<std::string>& elements) {
   });
 }
 
+// n + 1 swaps of two positions drawn from the runtime's generator, so a
+// seeded run shuffles the same way every time.
 void Shuffle(std::vector<std::string>& elements) {
-  std::shuffle(elements.begin(), elements.end(), Generator());
+  size_t n = elements.size();
+  if (n == 0 || n > UINT32_MAX) return;
+  for (size_t k = 0; k <= n; ++k) {
+    uint32_t a = RandomBelow(static_cast<uint32_t>(n));
+    uint32_t b = RandomBelow(static_cast<uint32_t>(n));
+    std::swap(elements[a], elements[b]);
+  }
 }
 
 std::string HtmlTable(const std::vector<std::vector<std::string>>& rows, std::string_view attributes) {

@@ -518,7 +518,7 @@ long double TextToNumber(std::string_view text) {
   return ScanNumber(half);
 }
 
-std::string FormatNumber(long double value) {
+std::string NumberToText(long double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";

@@ -14,7 +14,10 @@ std::string EvaluateExpressionText(TKobuBase& base, const std::string& text);
 
 // The tolerant conversion used by every numeric operand and argument.
 long double TextToNumber(std::string_view text);
-// General format, 15 significant digits (1E15, 0.0001, 0.333333333333333).
-std::string FormatNumber(long double value);
+// The general number-to-text conversion, 15 significant digits (1E15,
+// 0.0001, 1E-5, 0.333333333333333); the evaluator and the commands share it.
+std::string NumberToText(long double value);
+// The evaluator's name for the same conversion.
+inline std::string FormatNumber(long double value) { return NumberToText(value); }
 
 }  // namespace kobu

@@ -165,6 +165,9 @@ void RunLoop(TKobuBase& base) {
           if (base.RunControl.Count() == 0) return;
           CheckRunControl(base);
         }
+        // A loop that went back to its body starts a new pass: coming back
+        // to the same statement is progress, not a stuck step.
+        lastStart = nullptr;
         continue;
       }
       if (base.RunControl.Count() > 65535)
