@@ -194,12 +194,25 @@ bool TWString::Run(size_t p, size_t& t) {
           t += CharLenAt(text_, t);
         } else if (e.classKind == ckAlternatives) {
           bool taken = false;
-          for (const auto& alt : e.alternatives)
-            if (t <= n && text_.substr(t).substr(0, alt.size()) == alt) {
-              t += alt.size();
+          for (const auto& alt : e.alternatives) {
+            // Character by character, so an entry never ends inside a text character.
+            size_t u = t, k = 0;
+            bool equal = true;
+            while (k < alt.size()) {
+              size_t lt = u < n ? CharLenAt(text_, u) : 0, la = CharLenAt(alt, k);
+              if (lt != la || text_.compare(u, lt, alt, k, la) != 0) {
+                equal = false;
+                break;
+              }
+              u += lt;
+              k += la;
+            }
+            if (equal) {
+              t = std::max(t, u);
               taken = true;
               break;
             }
+          }
           if (!taken) return false;
         } else {
           size_t q = p + 1;
@@ -233,6 +246,9 @@ bool TWString::Run(size_t p, size_t& t) {
         }
         capturing_ = false;
         bool found = false;
+        // The look-ahead may open groups of its own; the re-run must close
+        // the group that was open before it.
+        const size_t openStart = captureStart_;
         size_t u = t;
         for (; u <= n; u += (u < n ? CharLenAt(text_, u) : 1)) {
           size_t tt = u;
@@ -244,6 +260,7 @@ bool TWString::Run(size_t p, size_t& t) {
         }
         capturing_ = true;
         if (!found) return false;
+        if (elements_[p + 1].kind != wkPickupFrom) captureStart_ = openStart;
         t = u;  // the rest is matched again from here, now with captures
         break;
       }
