@@ -16,6 +16,9 @@ libonig-dev
 libgl-dev
 fonts-ipafont-gothic
 fonts-ipafont-mincho
+tcl
+lua5.4
+time
 "
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -1,0 +1,1 @@
+print(len(open("ja.txt", encoding="cp932", newline="").read()))

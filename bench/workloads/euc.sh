@@ -1,0 +1,1 @@
+iconv -f CP932 -t EUC-JP ja.txt > out.txt && echo done

@@ -1,0 +1,1 @@
+print(len(open("text.txt", "rb").read().splitlines()))

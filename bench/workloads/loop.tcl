@@ -1,0 +1,3 @@
+set a 0
+for {set i 0} {$i < 1000000} {incr i} { set a [expr {$a + 1}] }
+puts $a

@@ -1,0 +1,4 @@
+lines = open("nums.txt", "rb").read().splitlines()
+lines.sort(key=int)
+open("out.txt", "wb").write(b"".join(l + b"\r\n" for l in lines))
+print("done")
