@@ -531,6 +531,35 @@ std::string CallWithParentheses(TKobuBase& base, const std::string& name, const 
   return result;
 }
 
+// "S=S&「text」" grows S where it is instead of copying it twice: a text built
+// piece by piece would otherwise cost the square of its length. Only a plain
+// literal qualifies (no escapes, no embedded expressions), so nothing can run
+// between reading S and appending to it.
+bool AppendInPlace(TKobuBase& base, const std::string& target, const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (target.empty() || text.compare(i, target.size(), target) != 0) return false;
+  i += target.size();
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i + 1 >= text.size() || text[i] != '&' || text[i + 1] == '&') return false;
+  ++i;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i >= text.size() || text[i] != '"') return false;
+  size_t open = ++i;
+  for (; i < text.size() && text[i] != '"'; i += CharLenAt(text, i))
+    if (text[i] == '\\' || text[i] == '{' || text[i] == '\r' || text[i] == '\n') return false;
+  if (i >= text.size()) return false;
+  size_t close = i++;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i != text.size()) return false;
+  THashNode* node = base.Words.Find(target, false);
+  if (!node || node->Kind != wkVariable || node->Reserved) return false;
+  node->Value.append(text, open, close - open);
+  node->TypeMark = "s";
+  base.LastTypeMark = "s";
+  return true;
+}
+
 void Assign(TKobuBase& base, const std::string& target, const char*& cursor) {
   if (!base.ArgumentStack.empty()) {
     AssignProperty(base, target, cursor);
@@ -540,6 +569,7 @@ void Assign(TKobuBase& base, const std::string& target, const char*& cursor) {
     ScriptError(base, "\"%s\"は、文法が正しくないため、実行できません。『変数名は、「内容」』のように書いてください。",
                 {target + sj("の代入文")});
   std::string text = ReadRestOfStatement(base, cursor);
+  if (AppendInPlace(base, target, text)) return;
   std::string value = EvaluateArgument(base, text);
   std::string mark = base.LastTypeMark;
 
@@ -600,7 +630,7 @@ void Assign(TKobuBase& base, const std::string& target, const char*& cursor) {
         node->Dict = std::make_shared<THash>();
         node->Dict->LoadFromText(value);
       } else {
-        node->Value = value;
+        node->Value = std::move(value);
         node->TypeMark = mark;
       }
       return;
