@@ -3,10 +3,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "commands/registry.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
 #include "core/statement.h"
@@ -35,5 +37,40 @@ inline std::string CommandError(kobu::TKobuBase& base, const char* commandUtf8, 
   }
   return "";
 }
+
+// A fixture for the command families: the built-in words registered, and
+// commands run on values held in the variables V0, V1, ... in pattern order.
+class TCommandFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { kobu::RegisterBuiltins(base); }
+  // How a test's value becomes script text (as it is, unless a fixture says otherwise).
+  virtual std::string ScriptText(const std::string& value) { return value; }
+  void Run(const char* commandUtf8, const std::vector<std::string>& values) {
+    std::vector<std::string> args;
+    for (size_t i = 0; i < values.size(); ++i) {
+      std::string name = "V" + std::to_string(i);
+      if (kobu::THashNode* old = base.Words.Find(name, false)) old->Value = ScriptText(values[i]);
+      else base.Words.Add(std::make_unique<kobu::THashNode>(name, ScriptText(values[i]), 0, false));
+      args.push_back(name);
+    }
+    RunCommandWord(base, commandUtf8, std::move(args));
+  }
+  std::string On(const char* commandUtf8, const std::vector<std::string>& values) {
+    Run(commandUtf8, values);
+    return base.Sore->Value;
+  }
+  std::string ErrorOf(const char* commandUtf8, const std::vector<std::string>& values) {
+    try {
+      Run(commandUtf8, values);
+    } catch (const kobu::EKobu& e) {
+      return e.Message();
+    }
+    return "";
+  }
+  bool Mentions(const std::string& message, const char* utf8) {
+    return message.find(kobu::sj(utf8)) != std::string::npos;
+  }
+  kobu::TKobuBase base;
+};
 
 }  // namespace kobutest

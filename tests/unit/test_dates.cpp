@@ -20,35 +20,9 @@ using namespace kobu;
 
 namespace {
 
-class DateTest : public ::testing::Test {
+class DateTest : public kobutest::TCommandFixture {
  protected:
-  void SetUp() override { RegisterBuiltins(base); }
-
-  void Run(const char* commandUtf8, const std::vector<std::string>& values) {
-    std::vector<std::string> args;
-    for (size_t i = 0; i < values.size(); ++i) {
-      std::string name = "V" + std::to_string(i);
-      if (THashNode* old = base.Words.Find(name, false)) old->Value = sj(values[i]);
-      else base.Words.Add(std::make_unique<THashNode>(name, sj(values[i]), 0, false));
-      args.push_back(name);
-    }
-    kobutest::RunCommandWord(base, commandUtf8, std::move(args));
-  }
-  std::string On(const char* commandUtf8, const std::vector<std::string>& values) {
-    Run(commandUtf8, values);
-    return base.Sore->Value;
-  }
-  std::string ErrorOf(const char* commandUtf8, const std::vector<std::string>& values) {
-    try {
-      Run(commandUtf8, values);
-    } catch (const EKobu& e) {
-      return e.Message();
-    }
-    return "";
-  }
-  bool Mentions(const std::string& message, const char* utf8) { return message.find(sj(utf8)) != std::string::npos; }
-
-  TKobuBase base;
+  std::string ScriptText(const std::string& value) override { return sj(value); }
 };
 
 }  // namespace

@@ -233,35 +233,7 @@ TEST(Mailbox, TakesOneMessage) {
 
 namespace {
 
-class JapaneseCommands : public ::testing::Test {
- protected:
-  void SetUp() override { RegisterBuiltins(base); }
-  // Runs a command on argument values (held in variables V0, V1, ...) in pattern order.
-  void Run(const char* commandUtf8, const std::vector<std::string>& values) {
-    std::vector<std::string> args;
-    for (size_t i = 0; i < values.size(); ++i) {
-      std::string name = "V" + std::to_string(i);
-      if (THashNode* old = base.Words.Find(name, false)) old->Value = values[i];
-      else base.Words.Add(std::make_unique<THashNode>(name, values[i], 0, false));
-      args.push_back(name);
-    }
-    kobutest::RunCommandWord(base, commandUtf8, std::move(args));
-  }
-  std::string On(const char* commandUtf8, const std::vector<std::string>& values) {
-    Run(commandUtf8, values);
-    return base.Sore->Value;
-  }
-  std::string ErrorOf(const char* commandUtf8, const std::vector<std::string>& values) {
-    try {
-      Run(commandUtf8, values);
-    } catch (const EKobu& e) {
-      return e.Message();
-    }
-    return "";
-  }
-  bool Mentions(const std::string& message, const char* utf8) { return message.find(sj(utf8)) != std::string::npos; }
-  TKobuBase base;
-};
+class JapaneseCommands : public kobutest::TCommandFixture {};
 
 TEST_F(JapaneseCommands, Format) {
   const struct {

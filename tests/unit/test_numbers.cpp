@@ -26,34 +26,8 @@ struct TCase {
   const char* result;
 };
 
-class NumberTest : public ::testing::Test {
+class NumberTest : public kobutest::TCommandFixture {
  protected:
-  void SetUp() override { RegisterBuiltins(base); }
-
-  // Runs a command with each value held in a variable V0, V1 ... (pattern order).
-  void Run(const char* commandUtf8, const std::vector<std::string>& values) {
-    std::vector<std::string> args;
-    for (size_t i = 0; i < values.size(); ++i) {
-      std::string name = "V" + std::to_string(i);
-      if (THashNode* old = base.Words.Find(name, false)) old->Value = values[i];
-      else base.Words.Add(std::make_unique<THashNode>(name, values[i], 0, false));
-      args.push_back(name);
-    }
-    kobutest::RunCommandWord(base, commandUtf8, std::move(args));
-  }
-  std::string On(const char* commandUtf8, const std::vector<std::string>& values) {
-    Run(commandUtf8, values);
-    return base.Sore->Value;
-  }
-  std::string ErrorOf(const char* commandUtf8, const std::vector<std::string>& values) {
-    try {
-      Run(commandUtf8, values);
-    } catch (const EKobu& e) {
-      return e.Message();
-    }
-    return "";
-  }
-  bool Mentions(const std::string& message, const char* utf8) { return message.find(sj(utf8)) != std::string::npos; }
   void ExpectAll(const std::vector<TCase>& cases) {
     for (const auto& c : cases) {
       std::string where = c.command;
@@ -63,8 +37,6 @@ class NumberTest : public ::testing::Test {
       EXPECT_EQ(On(c.command, args), sj(c.result)) << where;
     }
   }
-
-  TKobuBase base;
 };
 
 
