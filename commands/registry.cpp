@@ -28,6 +28,7 @@
 #include "gui/timer_commands.h"
 #include "gui/window_commands.h"
 #include "platform/cp932.h"
+#include "platform/paths.h"
 #include "system/archive/archive_commands.h"
 #include "system/dll_commands.h"
 #include "system/file_commands.h"
@@ -106,14 +107,23 @@ std::string FullPathOf(const std::string& pathSj) {
   return ec ? pathSj : Utf8ToCp932(canon.string());
 }
 
+// A parameter as a path from the folder the process started in.
+// Only an existing file is taken so: a switch such as "-debug" names no folder.
+std::string FromStart(const TKobuBase& base, const std::string& pathSj) {
+  if (pathSj.empty() || base.StartFolder.empty() || IsAbsolutePath(pathSj)) return pathSj;
+  std::string full = base.StartFolder + "/" + pathSj;
+  std::error_code ec;
+  return std::filesystem::is_regular_file(Cp932ToUtf8(full), ec) ? full : pathSj;
+}
+
 // コマンドライン引数 and 母艦のパス start at the script's own parameter.
 TComputedValues CommandLineValues(const TKobuBase& base) {
   TComputedValues v;
   size_t i = 0;
   if (!base.ScriptBesideExe) i = (base.RuntimeMode ? 2 : 0) + (base.PackedScript ? 0 : 1);
   if (i < base.Parameters.size()) {
-    v.motherPath = FolderOf(base.Parameters[i]);
-    v.programFile = FullPathOf(base.Parameters[i]);
+    v.motherPath = FolderOf(FromStart(base, base.Parameters[i]));
+    v.programFile = FullPathOf(FromStart(base, base.Parameters[i]));
     for (size_t k = i; k < base.Parameters.size(); ++k) {
       if (k > i) v.arguments += "\r\n";
       v.arguments += base.Parameters[k];

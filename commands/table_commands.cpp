@@ -309,13 +309,13 @@ void CmdJoin(TKobuBase& base) {
         if (c != static_cast<size_t>(c2)) SetCell(into, col++, from[c]);
     };
     if (t1.header && !t1.rows.empty() && !t2.rows.empty()) appendOthers(t1.rows[0], t2.rows[0]);
-    // With field names, row 0 of the second table names them; without, it
-    // is a row like any other and can match.
+    // The first equal row counts. With field names, an equal row 0 is the
+    // header and joins nothing; without, row 0 is a row like any other.
     std::unordered_map<std::string, size_t> firstRow;
-    for (size_t r = t2.First(); r < t2.rows.size(); ++r) firstRow.emplace(Cell(t2.rows[r], c2), r);
+    for (size_t r = 0; r < t2.rows.size(); ++r) firstRow.emplace(Cell(t2.rows[r], c2), r);
     for (size_t r = t1.First(); r < t1.rows.size(); ++r) {
       auto it = firstRow.find(Cell(t1.rows[r], c1));
-      if (it != firstRow.end()) appendOthers(t1.rows[r], t2.rows[it->second]);
+      if (it != firstRow.end() && !(t2.header && it->second == 0)) appendOthers(t1.rows[r], t2.rows[it->second]);
     }
     SetResult(base, WriteTableText(t1.rows), "s");
   } catch (const std::exception&) {
@@ -450,11 +450,13 @@ void SortRows(TTableRows& rows, size_t first, std::vector<Key>& keys) {
   std::vector<size_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = i;
   std::vector<size_t> scratch(n);
-  auto sort = [&](auto&& self, size_t lo, size_t hi) -> void {  // inclusive, in order's positions
+  auto sort = [&, first](auto&& self, size_t lo, size_t hi) -> void {  // inclusive, in order's positions
     if (hi <= lo) return;
     if (hi - lo + 1 >= 21) {
-      size_t mid = lo / 2 + hi / 2;
+      // The split point is taken in row numbers, as the rows are numbered in the table.
+      size_t mid = (lo + first) / 2 + (hi + first) / 2 - first;
       if (mid >= hi) mid = hi - 1;
+      if (mid < lo) mid = lo;
       self(self, lo, mid);
       self(self, mid + 1, hi);
       size_t a = lo, b = mid + 1, k = lo;
@@ -538,10 +540,17 @@ void CmdMoveColumn(TKobuBase& base) {
   SetResult(base, WriteTableText(t.rows), "s");
 }
 
+// Padding every row up to a far column creates rows × column cells.
+void CheckCells(TKobuBase& base, const TTableRows& rows, int32_t c) {
+  if (static_cast<unsigned long long>(rows.size()) * static_cast<unsigned long long>(c + 1) > (1ull << 26))
+    ScriptError(base, "メモリが足りません。");
+}
+
 void CmdInsertColumn(TKobuBase& base) {
   int32_t c = ColumnArg(base);
   TTable t = ReadTable(base, ArgText(base), false);
   if (c < 0) return;
+  CheckCells(base, t.rows, c);
   for (auto& row : t.rows) {
     if (row.size() < static_cast<size_t>(c)) row.resize(c);
     row.insert(row.begin() + c, std::string());
@@ -572,6 +581,7 @@ void CmdPasteColumn(TKobuBase& base) {
   int32_t c = ColumnArg(base);
   TTable t = ReadTable(base, ArgText(base), false);
   if (c < 0) return;
+  CheckCells(base, t.rows, c);
   std::vector<std::string> lines = SplitLines(text.substr(0, text.find('\0')));
   for (size_t r = 0; r < t.rows.size(); ++r) {
     TRow& row = t.rows[r];

@@ -162,7 +162,7 @@ TWString::TWString(std::string_view p) {
 
 TWString::~TWString() = default;
 
-bool TWString::Run(size_t p, size_t& t) {
+bool TWString::Step(size_t p, size_t& t) {
   const size_t n = text_.size();
   for (; p < elements_.size(); ++p) {
     const TElement& e = elements_[p];
@@ -249,17 +249,28 @@ bool TWString::Run(size_t p, size_t& t) {
         // The look-ahead may open groups of its own; the re-run must close
         // the group that was open before it.
         const size_t openStart = captureStart_;
-        size_t u = t;
+        size_t u = t, reached = t;
         for (; u <= n; u += (u < n ? CharLenAt(text_, u) : 1)) {
           size_t tt = u;
           if (Run(p + 1, tt)) {
             found = true;
+            reached = tt;
             break;
           }
           if (elements_[p + 1].kind == wkPickupFrom) captureStart_ = u;
         }
         capturing_ = true;
         if (!found) return false;
+        // Without groups after the star the look-ahead already matched the
+        // rest exactly as the re-run would; running it again would make every
+        // further star double the work.
+        bool groupsAfter = false;
+        for (size_t q = p + 1; q < elements_.size(); ++q)
+          if (elements_[q].kind == wkPickupFrom || elements_[q].kind == wkPickupTo) groupsAfter = true;
+        if (!groupsAfter) {
+          t = reached;
+          return true;
+        }
         if (elements_[p + 1].kind != wkPickupFrom) captureStart_ = openStart;
         t = u;  // the rest is matched again from here, now with captures
         break;
@@ -269,8 +280,23 @@ bool TWString::Run(size_t p, size_t& t) {
   return true;
 }
 
+bool TWString::Run(size_t p, size_t& t) {
+  if (failed_.empty()) return Step(p, t);
+  size_t key = p * width_ + std::min(t, width_ - 1);  // every start beyond the end behaves alike
+  if (failed_[key]) return false;
+  if (Step(p, t)) return true;
+  failed_[key] = 1;
+  return false;
+}
+
 bool TWString::MatchPrefix(std::string_view text, size_t& end) {
   text_ = text;
+  failed_.clear();
+  bool groups = false;
+  for (const auto& e : elements_)
+    if (e.kind == wkPickupFrom || e.kind == wkPickupTo) groups = true;
+  width_ = text.size() + 2;
+  if (!groups && elements_.size() * width_ <= (size_t{1} << 25)) failed_.assign(elements_.size() * width_ + width_, 0);
   captures_.clear();
   captureStart_ = 0;
   highest_ = -1;

@@ -32,6 +32,11 @@ class TWString {
  private:
   struct TElement;
   bool Run(size_t p, size_t& t);
+  bool Step(size_t p, size_t& t);
+  // Without groups a try depends only on where it starts, so a start known
+  // to fail is never tried again: nested stars stay polynomial.
+  std::vector<unsigned char> failed_;
+  size_t width_ = 0;
   std::vector<TElement> elements_;
   std::vector<std::string> captures_;
   std::string_view text_;

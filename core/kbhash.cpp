@@ -165,7 +165,9 @@ std::string THash::ValueOf(std::string_view name, bool strip) const {
   return n ? n->Value : std::string();
 }
 
-int THash::Delete(std::string_view name, bool strip) {
+int THash::Delete(std::string_view nameView, bool strip) {
+  // The name may be a view of a node's own name, which the first deletion frees.
+  const std::string name(nameView);
   bool deleted = false;
   if (strip) deleted = DeleteExact(StripOkurigana(name));
   if (DeleteExact(name)) deleted = true;

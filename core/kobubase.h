@@ -160,6 +160,9 @@ struct TKobuBase {
   // canonical full path, and its folder ending in "/" (CP932; empty when unknown).
   std::string ProgramFile;
   std::string ScriptFolder;
+  // The current folder when the process started (CP932): relative
+  // parameters are relative to it, even after the run moved to the script.
+  std::string StartFolder;
   // The container opened at start-up (a packed program, or "-resource"):
   // file commands look for packed files there before the disk.
   std::shared_ptr<TFileMixReader> PackedReader;

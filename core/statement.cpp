@@ -536,10 +536,13 @@ std::string CallWithParentheses(TKobuBase& base, const std::string& name, const 
 // literal qualifies (no escapes, no embedded expressions), so nothing can run
 // between reading S and appending to it.
 bool AppendInPlace(TKobuBase& base, const std::string& target, const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (target.empty() || text.compare(i, target.size(), target) != 0) return false;
-  i += target.size();
+  // The expression must read the target itself first, exactly as the term
+  // reader would (a name ending in "の" reads an owner's key instead).
+  if (target.empty() || EndsWithChars(target, W().no)) return false;
+  const char* p = text.c_str();
+  SkipBlanks(p);
+  if (ReadWord(base, p) != target) return false;
+  size_t i = static_cast<size_t>(p - text.c_str());
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   if (i + 1 >= text.size() || text[i] != '&' || text[i + 1] == '&') return false;
   ++i;
@@ -547,7 +550,9 @@ bool AppendInPlace(TKobuBase& base, const std::string& target, const std::string
   if (i >= text.size() || text[i] != '"') return false;
   size_t open = ++i;
   for (; i < text.size() && text[i] != '"'; i += CharLenAt(text, i))
-    if (text[i] == '\\' || text[i] == '{' || text[i] == '\r' || text[i] == '\n') return false;
+    if (text[i] == '\\' || text[i] == '{' || text[i] == '\r' || text[i] == '\n' ||
+        text.compare(i, 2, "\x81\x8F") == 0 || text.compare(i, 2, "\x81\x6F") == 0)  // ￥ and ｛ too
+      return false;
   if (i >= text.size()) return false;
   size_t close = i++;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

@@ -1,5 +1,7 @@
 #include "host/kobuU.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -36,6 +38,10 @@ TfrmKobu::TfrmKobu(std::vector<std::string> parameters, TScriptEncoding encoding
   QObject::connect(&eventDo, &QTimer::timeout, this, [this] { eventDoTimer(); });
   kobu_->Parameters = std::move(parameters);
   kobu_->ExecutablePath = kobu_->Parameters.empty() ? std::string() : kobu_->Parameters[0];
+  if (char* cwd = getcwd(nullptr, 0)) {
+    kobu_->StartFolder = Utf8ToCp932(cwd);
+    free(cwd);
+  }
 }
 
 TfrmKobu::~TfrmKobu() = default;

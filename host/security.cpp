@@ -56,7 +56,7 @@ bool AimsAtSecurityIni(const std::string& path, const std::vector<std::string>& 
 
 bool HasWildcard(std::string_view path) {
   for (size_t i = 0; i < path.size(); i += CharLenAt(path, i))
-    if (path[i] == '*') return true;
+    if (path[i] == '*' || path[i] == '?') return true;
   return false;
 }
 
@@ -126,6 +126,17 @@ void DetermineSecurityLevel(TKobuBase& base) {
   base.SecurityLevel = LevelFromText(ReadIniValue(ini, section, "security"));
 }
 
+bool IsPolicyFile(TKobuBase& base, const std::string& path) {
+  std::vector<std::string> policyFiles;
+  if (!base.ScriptFolder.empty())
+    if (std::string f = FindSecurityIni(CanonicalTarget(NativePath(base.ScriptFolder))); !f.empty()) policyFiles.push_back(f);
+  if (std::string exeFolder = FolderPart(base.ExecutablePath); !exeFolder.empty())
+    if (std::string f = FindSecurityIni(CanonicalTarget(NativePath(exeFolder))); !f.empty()) policyFiles.push_back(f);
+  if (!AimsAtSecurityIni(path, policyFiles)) return false;
+  if (base.UI) base.UI->MessageBox(sj("このプログラムは、\"security.ini\"を、操作出来ません！"), sj("セキュリティの警告"));
+  return true;
+}
+
 bool CheckFileAccess(TKobuBase& base, const std::string& path, const std::string& question) {
   return CheckFileAccess(base, {path}, question);
 }
@@ -134,17 +145,8 @@ bool CheckFileAccess(TKobuBase& base, std::initializer_list<std::string> paths, 
   if (base.SecurityLevel == -1) DetermineSecurityLevel(base);
   if (base.SecurityLevel == 2) return false;
 
-  std::vector<std::string> policyFiles;
-  if (!base.ScriptFolder.empty())
-    if (std::string f = FindSecurityIni(CanonicalTarget(NativePath(base.ScriptFolder))); !f.empty()) policyFiles.push_back(f);
-  if (std::string exeFolder = FolderPart(base.ExecutablePath); !exeFolder.empty())
-    if (std::string f = FindSecurityIni(CanonicalTarget(NativePath(exeFolder))); !f.empty()) policyFiles.push_back(f);
-  for (const std::string& p : paths) {
-    if (!AimsAtSecurityIni(p, policyFiles)) continue;
-    if (base.UI)
-      base.UI->MessageBox(sj("このプログラムは、\"security.ini\"を、操作出来ません！"), sj("セキュリティの警告"));
-    return false;
-  }
+  for (const std::string& p : paths)
+    if (IsPolicyFile(base, p)) return false;
   if (base.SecurityLevel == 0) return true;
 
   bool inside = true;

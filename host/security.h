@@ -17,6 +17,11 @@ struct TKobuBase;
 bool CheckFileAccess(TKobuBase& base, const std::string& path, const std::string& question);
 bool CheckFileAccess(TKobuBase& base, std::initializer_list<std::string> paths, const std::string& question);
 
+// Whether a path that a command is about to change (one entry a wildcard
+// stood for, or the real destination of a copy) is a policy file; if so the
+// warning box is shown and the command must leave that entry alone.
+bool IsPolicyFile(TKobuBase& base, const std::string& path);
+
 // Reads the level from "security.ini" when the command line did not set it.
 void DetermineSecurityLevel(TKobuBase& base);
 

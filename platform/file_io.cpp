@@ -89,8 +89,7 @@ bool ReplaceFile(const std::string& nativePath, mode_t mode, Fill fill) {
   }
   size_t cut = target.rfind('/');
   std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
-  std::string name = cut == std::string::npos ? target : target.substr(cut + 1);
-  std::string temp = folder + "." + name + ".kobutmp-XXXXXX";
+  std::string temp = folder + ".kobutmp-XXXXXX";  // short: any legal name still fits
   int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = fill(fd) && fchmod(fd, mode) == 0 && fsync(fd) == 0;

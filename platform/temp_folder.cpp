@@ -12,7 +12,8 @@ struct TTempFolder {
   std::string path;
   TTempFolder() {
     const char* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/koburane-XXXXXX";
+    // A relative TMPDIR would move with the working folder.
+    std::string pattern = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/koburane-XXXXXX";
     if (mkdtemp(pattern.data())) path = pattern;
   }
   ~TTempFolder() {

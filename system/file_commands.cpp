@@ -275,6 +275,8 @@ std::string Destination(const std::string& source, const std::string& dest, bool
 bool CopyEntry(const std::string& from, const std::string& to) {
   std::string f = NativePath(from), t = NativePath(to);
   std::error_code ec;
+  // A folder copied into itself would grow until the path is too long.
+  if (fs::is_directory(f, ec) && IsInsideFolder(CanonicalTarget(t), CanonicalTarget(f))) return false;
   if (fs::is_symlink(f, ec) || !fs::is_directory(f, ec)) {
     if (fs::is_symlink(f, ec)) {
       fs::remove(t, ec);
@@ -368,7 +370,10 @@ void CmdCopyFile(TKobuBase& base) {
   if (!CheckFileAccess(base, dest, sj("ファイル") + Quoted(source) + sj("を、") + Quoted(dest) + sj("へコピーします。")))
     return;
   bool many = HasWildcard(FileNamePart(NormalisedPath(source)));
-  for (const auto& s : sources) CopyEntry(s, Destination(s, dest, many));
+  for (const auto& s : sources) {
+    std::string to = Destination(s, dest, many);
+    if (!IsPolicyFile(base, to)) CopyEntry(s, to);
+  }
 }
 
 void CmdMoveFile(TKobuBase& base) {
@@ -378,7 +383,10 @@ void CmdMoveFile(TKobuBase& base) {
   std::vector<std::string> sources = Expand(source);
   if (dest.empty()) return;
   bool many = HasWildcard(FileNamePart(NormalisedPath(source)));
-  for (const auto& s : sources) MoveEntry(s, Destination(s, dest, many));
+  for (const auto& s : sources) {
+    std::string to = Destination(s, dest, many);
+    if (!IsPolicyFile(base, s) && !IsPolicyFile(base, to)) MoveEntry(s, to);
+  }
 }
 
 void CmdRenameFile(TKobuBase& base) {
@@ -396,7 +404,8 @@ void CmdRenameFile(TKobuBase& base) {
 void CmdDeleteFile(TKobuBase& base) {
   std::string name = InScriptFolder(base, TrimText(ArgText(base)));
   if (!CheckFileAccess(base, name, sj("ファイル") + Quoted(name) + sj("を、削除します。"))) return;
-  for (const auto& p : Expand(name)) MoveToTrash(NativePath(p));
+  for (const auto& p : Expand(name))
+    if (!IsPolicyFile(base, p)) MoveToTrash(NativePath(p));
 }
 
 void CmdDeleteFileNow(TKobuBase& base) {
@@ -410,7 +419,7 @@ void CmdMakeShortcut(TKobuBase& base) {
   std::string link = TrimText(ArgText(base));
   std::string target = TrimText(ResolveReadPath(base, ArgText(base)));
   if (link.empty() || target.empty()) return;
-  if (link.back() == '/' || link.back() == '\\') link += FileNamePart(target);
+  if (NormalisedPath(link).back() == '/') link += FileNamePart(target);  // never a trail byte
   // The link file is a freedesktop entry; ".desktop" is kept as the file
   // managers name them, anything else becomes ".lnk" as scripts expect.
   auto endsWith = [&link](std::string_view e) {
@@ -473,7 +482,8 @@ void CmdDeleteFolder(TKobuBase& base) {
     fs::remove_all(NativePath(named), ec);
     return;
   }
-  for (const auto& p : Expand(path)) fs::remove_all(NativePath(p), ec);
+  for (const auto& p : Expand(path))
+    if (!IsPolicyFile(base, p)) fs::remove_all(NativePath(p), ec);
 }
 
 // Attributes, tests, times, sizes, drives ----------------------------------
