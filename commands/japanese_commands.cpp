@@ -204,7 +204,7 @@ void CmdCurrency(TKobuBase& base) {
 }
 
 // One conversion of a format text: "%" ["-"] [width] ["." precision] type.
-struct TFormatSpec {
+struct TFormatField {
   bool left = false;
   int width = -1, precision = -1;
   char type = 0;  // lower case
@@ -256,7 +256,7 @@ const TMoney& UserMoney() {
   return money;
 }
 
-std::string FormatOne(TKobuBase& base, const TFormatSpec& s, long double number, long long integer,
+std::string FormatOne(TKobuBase& base, const TFormatField& s, long double number, long long integer,
                       const std::string& text) {
   std::string body;
   switch (s.type) {
@@ -360,7 +360,7 @@ void CmdFormat(TKobuBase& base) {
       i += 2;
       continue;
     }
-    TFormatSpec s;
+    TFormatField s;
     ++i;
     if (i < n && format[i] == '-') s.left = true, ++i;
     if (i < n && format[i] >= '0' && format[i] <= '9' && !ReadCount(format, i, s.width)) BadFormat(base);
