@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
   kobu::InstallFontAliases();
   QApplication::setQuitOnLastWindowClosed(true);
 
-  kobu::TfrmKobu frm(std::move(params), opt.encoding);
+  auto form = std::make_unique<kobu::TfrmKobu>(std::move(params), opt.encoding);
+  kobu::TfrmKobu& frm = *form;
   std::unique_ptr<kobu::TKobuUI> ui;
   kobu::TConsoleUI* consoleUi = nullptr;
   kobu::TQtUI* qtUi = nullptr;
@@ -182,8 +183,13 @@ int main(int argc, char** argv) {
     }
   }
   frm.FormCreate();
-  kobu::TDialogs dialogs(&frm);
-  if (qtUi) qtUi->SetDialogs(&dialogs);
+  // The dialog forms are built only where they can be shown: laying out
+  // their fields loads the font database, the largest part of a start.
+  std::unique_ptr<kobu::TDialogs> dialogs;
+  if (qtUi) {
+    dialogs = std::make_unique<kobu::TDialogs>(&frm);
+    qtUi->SetDialogs(dialogs.get());
+  }
   frm.eventDoTimer();
 
   if (console) {
@@ -192,7 +198,15 @@ int main(int argc, char** argv) {
       return 2;
     }
     // Nothing can start another run on a terminal yet: the program ends here.
-    return consoleUi->ExitCode();
+    // The run's own state goes first, as always; the offscreen application
+    // is left to the process end, since tearing it down would load the whole
+    // font configuration only to free it.
+    int code = consoleUi->ExitCode();
+    dialogs.reset();
+    ui.reset();
+    form.reset();
+    std::fflush(nullptr);
+    std::exit(code);
   }
   if (frm.Closed() || frm.Kobu().ScriptFileName.empty()) return 0;
   return app.exec();
