@@ -22,9 +22,6 @@
 namespace kobu {
 
 namespace {
-// Nesting beyond this is a runaway text, not a script: each level copies its
-// group, so the limit also bounds the memory a pathological text can take.
-constexpr int kMaxExpressionDepth = 64;
 // How much of a failing expression an error message repeats.
 constexpr size_t kMessageTextLimit = 1024;
 }  // namespace
@@ -507,6 +504,15 @@ std::string EvaluateExpressionText(TKobuBase& base, const std::string& text) {
 }
 
 long double TextToNumber(std::string_view text) {
+  // Most operands are short integers: read those at once.
+  if (!text.empty() && text.size() <= 18) {
+    size_t i = text[0] == '-' ? 1 : 0;
+    if (i < text.size()) {
+      int64_t v = 0;
+      for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) v = v * 10 + (text[i] - '0');
+      if (i == text.size()) return text[0] == '-' && v ? -static_cast<long double>(v) : static_cast<long double>(v);
+    }
+  }
   size_t b = 0, e = text.size();
   while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
@@ -524,9 +530,12 @@ std::string NumberToText(long double value) {
   if (value == 0) return "0";
   char buf[64];
   // Integers of up to 15 digits, by far the most common, need no rounding.
-  if (std::fabs(value) < 1e15L && value == std::trunc(value)) {
-    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<int64_t>(value));
-    return std::string(buf, r.ptr);
+  if (value > -1e15L && value < 1e15L) {
+    auto whole = static_cast<int64_t>(value);
+    if (static_cast<long double>(whole) == value) {
+      auto r = std::to_chars(buf, buf + sizeof buf, whole);
+      return std::string(buf, r.ptr);
+    }
   }
   std::snprintf(buf, sizeof buf, "%.14Le", value);
   const char* q = buf;

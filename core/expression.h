@@ -7,6 +7,10 @@ namespace kobu {
 
 struct TKobuBase;
 
+// Nesting beyond this is a runaway text, not a script: each level copies its
+// group, so the limit also bounds the memory a pathological text can take.
+constexpr int kMaxExpressionDepth = 64;
+
 // Evaluates the expression at p (a zero-terminated text); sets LastTypeMark to
 // "e" or "s". Raises EKobu with the "計算式に誤りがあります。" wrapping.
 std::string EvaluateExpression(TKobuBase& base, const char*& p);

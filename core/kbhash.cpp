@@ -80,6 +80,7 @@ bool THash::DeleteExact(std::string_view name) {
   if (found == index_.end()) return false;
   THashNode* node = found->second;
   index_.erase(found);
+  ++generation_;
   auto& bucket = buckets_[HashOfName(name)];
   for (auto it = bucket.begin(); it != bucket.end(); ++it) {
     if (it->get() == node) {
@@ -93,6 +94,7 @@ bool THash::DeleteExact(std::string_view name) {
 
 int THash::Add(std::unique_ptr<THashNode> node) {
   if (!node) return -1;
+  ++generation_;
   auto& bucket = buckets_[HashOfName(node->Name)];
   auto found = index_.find(node->Name);
   if (found != index_.end()) {
@@ -116,6 +118,7 @@ std::unique_ptr<THashNode> THash::Rename(THashNode* node, std::string newName) {
   auto self = node ? index_.find(node->Name) : index_.end();
   if (self == index_.end() || self->second != node) throw std::invalid_argument("Rename: node not in table");
   if (newName == node->Name) return nullptr;
+  ++generation_;
   // Checked before anything moves: a refused name leaves the word where it was.
   auto other = index_.find(newName);
   if (other != index_.end() && other->second->Reserved) throw EWordReserved(newName);
@@ -181,6 +184,7 @@ void THash::Clear() {
   }
   index_.clear();
   count_ = 0;
+  ++generation_;
 }
 
 std::vector<THashNode*> THash::Enumerate() const {

@@ -83,6 +83,9 @@ class THash {
   int Count() const { return count_; }
   // No name in the table is longer than this (it never shrinks).
   size_t MaxNameLength() const { return maxNameLength_; }
+  // Changes whenever a name comes, goes or is replaced, never for a value:
+  // work derived from the set of names stays valid while it stays the same.
+  uint64_t Generation() const { return generation_; }
 
   std::vector<THashNode*> Enumerate() const;
   std::string NameList() const;
@@ -116,6 +119,7 @@ class THash {
   std::unordered_map<std::string, THashNode*, TNameHash, std::equal_to<>> index_;
   int count_ = 0;
   size_t maxNameLength_ = 0;
+  uint64_t generation_ = 0;
 };
 
 }  // namespace kobu

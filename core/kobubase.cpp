@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "core/statement_cache.h"
 
 #include "core/sjis.h"
 
@@ -15,6 +16,7 @@ void TParticles::Add(std::string_view particle) {
   auto& list = byFirstByte_[static_cast<unsigned char>(particle[0])];
   if (std::find(list.begin(), list.end(), particle) != list.end()) return;
   list.emplace_back(particle);
+  ++generation_;
   std::stable_sort(list.begin(), list.end(),
                    [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
 }
@@ -46,6 +48,7 @@ size_t TParticles::MatchAt(const char* p, const char* end) const {
 
 void TParticles::Clear() {
   for (auto& l : byFirstByte_) l.clear();
+  ++generation_;
 }
 
 int TObjList::Add(std::unique_ptr<TObjNode> node) {
@@ -74,7 +77,7 @@ void TObjList::Replace(int index, std::unique_ptr<TObjNode> node) {
   items_[index] = std::move(node);
 }
 
-TKobuBase::TKobuBase() : SwitchValue(kNoSwitchValue) {
+TKobuBase::TKobuBase() : StatementCache(std::make_unique<TStatementCache>()), SwitchValue(kNoSwitchValue) {
   char here = 0;
   StackBase = &here;
   rlimit lim{};
@@ -139,6 +142,7 @@ void TKobuBase::ResetForRun() {
   ErrorResumePos = nullptr;
   Words.Clear();
   Particles.Clear();
+  StatementCache->Clear();
   Objects.Clear();
   ProgramTexts.clear();
   FragmentTexts.clear();

@@ -14,6 +14,7 @@ namespace kobu {
 
 class TKobuUI;
 struct TKobuBase;
+class TStatementCache;
 
 using THandler = void (*)(TKobuBase&);
 constexpr int kCommandNumbers = 464;
@@ -38,9 +39,12 @@ class TParticles {
       if (s.size() <= room && s.compare(0, s.size(), p, s.size()) == 0) f(s.size());
   }
   void Clear();
+  // Changes whenever a particle comes or the list is emptied.
+  uint64_t Generation() const { return generation_; }
 
  private:
   std::vector<std::string> byFirstByte_[256];  // each sorted longest first
+  uint64_t generation_ = 0;
 };
 
 // A GUI object record; the object system fills it in.
@@ -133,6 +137,8 @@ struct TKobuBase {
   bool ImplicitSore = false;
   std::string LastTypeMark;
   const THandler* Handlers = nullptr;  // kCommandNumbers entries, set by the registry
+  // Statements already read, in their ready form (never null).
+  std::unique_ptr<TStatementCache> StatementCache;
 
   // Program texts; positions point into them, so they never change during a run.
   std::string ScriptFileName;

@@ -1,6 +1,7 @@
 #include "core/runcontrol.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/errors.h"
 #include "core/expression.h"
@@ -42,6 +43,13 @@ void TRunControlStack::ClearAll() {
 
 namespace {
 
+// A loop counter's text, written into the word's own buffer.
+void SetCount(std::string& value, int32_t n) {
+  char buf[16];
+  auto r = std::to_chars(buf, buf + sizeof buf, n);
+  value.assign(buf, r.ptr);
+}
+
 void CheckRunControlInner(TKobuBase& base, TRunControl& r) {
   switch (r.ControlType) {
     case rcThen:
@@ -51,18 +59,8 @@ void CheckRunControlInner(TKobuBase& base, TRunControl& r) {
       return;
     case rcTimes:
     case rcFor:
-      if (r.Counter == r.Limit) {
-        base.CurrentPosition = r.ExitPos;
-        return;
-      }
-      r.Counter += 1;
-      if (r.ControlType == rcTimes) {
-        if (base.Kaisu) base.Kaisu->Value = std::to_string(r.Counter);
-      } else if (r.Target) {
-        r.Target->Value = std::to_string(r.Counter);
-      }
-      base.CurrentPosition = r.BodyStart();
-      base.RunControl.Push(r);
+      // Only a finished loop comes here; one that goes round stays on the stack.
+      base.CurrentPosition = r.ExitPos;
       return;
     case rcEach: {
       size_t items = r.Items ? r.Items->size() : 0;
@@ -76,20 +74,20 @@ void CheckRunControlInner(TKobuBase& base, TRunControl& r) {
       }
       r.Counter += 1;
       if (base.Kaisu) {
-        base.Kaisu->Value = std::to_string(r.Counter);
+        SetCount(base.Kaisu->Value, r.Counter);
         base.Kaisu->TypeMark = "e";
       }
       base.CurrentPosition = r.BodyStart();
-      base.RunControl.Push(r);
+      base.RunControl.Push(std::move(r));
       return;
     }
     case rcWhile: {
       long double v = TextToNumber(EvaluateExpressionText(base, r.Condition));
       if (v >= 1 || v <= -1) {
         r.Counter += 1;
-        if (base.Kaisu) base.Kaisu->Value = std::to_string(r.Counter);
+        if (base.Kaisu) SetCount(base.Kaisu->Value, r.Counter);
         base.CurrentPosition = r.BodyStart();
-        base.RunControl.Push(r);
+        base.RunControl.Push(std::move(r));
       } else {
         base.CurrentPosition = r.ExitPos;
       }
@@ -128,6 +126,18 @@ class TNestedRun {
 }  // namespace
 
 void CheckRunControl(TKobuBase& base) {
+  // A counted loop going round again stays where it is on the stack.
+  TRunControl* top = base.RunControl.Top();
+  if (top && (top->ControlType == rcTimes || top->ControlType == rcFor) && top->Counter != top->Limit) {
+    top->Counter += 1;
+    if (top->ControlType == rcTimes) {
+      if (base.Kaisu) SetCount(base.Kaisu->Value, top->Counter);
+    } else if (top->Target) {
+      SetCount(top->Target->Value, top->Counter);
+    }
+    base.CurrentPosition = top->BodyStart();
+    return;
+  }
   TRunControl r;
   if (!base.RunControl.Pop(r)) return;
   try {

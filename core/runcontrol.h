@@ -44,6 +44,7 @@ struct TRunControl {
 class TRunControlStack {
  public:
   void Push(const TRunControl& r) { current_.push_back(r); }
+  void Push(TRunControl&& r) { current_.push_back(std::move(r)); }
   bool Pop(TRunControl& out);
   int Count() const { return static_cast<int>(current_.size()); }
   const TRunControl* Item(int index) const;

@@ -10,6 +10,7 @@
 #include "core/readers.h"
 #include "core/runcontrol.h"
 #include "core/sjis.h"
+#include "core/statement_cache.h"
 #include "core/tabletext.h"
 #include "core/terms.h"
 #include "core/ui.h"
@@ -225,6 +226,7 @@ bool StatementStep(TKobuBase& base, const char*& cursor) {
     if (n != '\n' && n != '\r' && n != ',' && n != ';' && n != '\xA4') w += ReadParticleOrWord(base, cursor);
     return Completion(base, std::move(w), cursor, false);
   }
+  if (base.StatementCache->Run(base, cursor)) return false;
   std::string w = ReadWord(base, cursor);
   if (w.empty()) BadCharacter(base, cursor);
   if (w == W().soshite) {
