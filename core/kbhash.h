@@ -56,6 +56,11 @@ class THashNode {
   bool Reserved = false;
 };
 
+// Words that run when named: commands, labels and external functions.
+inline bool IsCallableWord(const THashNode* n) {
+  return n && (n->Kind == wkCommand || n->Kind == wkLabel || n->Kind == wkExternal);
+}
+
 // Okurigana removal for command names: 繰り返す -> 繰返, 言う -> 言.
 std::string StripOkurigana(std::string_view name);
 

@@ -67,9 +67,7 @@ const char* RunEndCapped(const char* p, bool& whole) {
   return p;
 }
 
-bool IsCallable(const THashNode* n) {
-  return n && (n->Kind == wkCommand || n->Kind == wkLabel || n->Kind == wkExternal);
-}
+bool IsCallable(const THashNode* n) { return IsCallableWord(n); }
 
 // The longest text that can name a word: the longest name, with room for
 // okurigana that the table's stems leave out.

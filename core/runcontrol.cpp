@@ -220,7 +220,7 @@ void CallLabel(TKobuBase& base, THashNode* label) {
   r.ReturnPos = base.CurrentPosition;
   r.ExitPos = label->Data;
   r.FileName = base.ScriptFileName;
-  base.RunControl.Push(r);
+  base.RunControl.Push(std::move(r));
   base.ScriptFileName = label->TypeMark;
   base.CurrentPosition = label->Data;
 }

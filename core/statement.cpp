@@ -44,9 +44,7 @@ const TSyntaxWords& W() {
   return words;
 }
 
-bool IsCallable(const THashNode* n) {
-  return n && (n->Kind == wkCommand || n->Kind == wkLabel || n->Kind == wkExternal);
-}
+bool IsCallable(const THashNode* n) { return IsCallableWord(n); }
 
 // True when the word ends in the pattern's particle or an accepted form of it.
 bool MatchesParticle(const std::string& word, const std::string& particle, size_t& matchedLen) {
@@ -418,14 +416,7 @@ void FlushStatement(TKobuBase& base) {
   base.ArgumentStack.pop_back();
   THashNode* node = base.Words.Find(word, true);
   if (node) {
-    ExecuteWord(base, node);
-    if (!base.ArgumentStack.empty()) {
-      std::string msg = FillArgs(sj("\"%s\"命令の引数に誤りがあります。引数が多いです。\""), {node->Name});
-      for (const auto& a : base.ArgumentStack) msg += a + "\r\n";
-      msg += '"';
-      base.ArgumentStack.clear();
-      ScriptErrorSj(base, msg);
-    }
+    RunStatementWord(base, node);
     return;
   }
   std::string all;
@@ -434,6 +425,17 @@ void FlushStatement(TKobuBase& base) {
   TrimBlanks(all);
   base.ArgumentStack.clear();
   ScriptErrorSj(base, sj("\"%s\"は未定義の命令です。(;o;)<綴りミスか、命令の引数に注意！"), {all});
+}
+
+void RunStatementWord(TKobuBase& base, THashNode* node) {
+  ExecuteWord(base, node);
+  if (!base.ArgumentStack.empty()) {
+    std::string msg = FillArgs(sj("\"%s\"命令の引数に誤りがあります。引数が多いです。\""), {node->Name});
+    for (const auto& a : base.ArgumentStack) msg += a + "\r\n";
+    msg += '"';
+    base.ArgumentStack.clear();
+    ScriptErrorSj(base, msg);
+  }
 }
 
 void ExecuteWord(TKobuBase& base, THashNode* node) {

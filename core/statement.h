@@ -9,6 +9,9 @@ class THashNode;
 
 void ExecuteStatementStep(TKobuBase& base, const char*& cursor);
 void FlushStatement(TKobuBase& base);
+// The end of a statement whose last word named `node`: runs it; words left
+// over are an error.
+void RunStatementWord(TKobuBase& base, THashNode* node);
 void ExecuteWord(TKobuBase& base, THashNode* node);
 void BindArguments(TKobuBase& base, THashNode* node);
 void DispatchCommand(TKobuBase& base, THashNode* node);

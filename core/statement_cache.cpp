@@ -6,7 +6,9 @@
 #include "core/expression.h"
 #include "core/kbhash.h"
 #include "core/kobubase.h"
+#include "core/preprocess.h"
 #include "core/readers.h"
+#include "core/statement.h"
 #include "core/sjis.h"
 #include "platform/cp932.h"
 
@@ -22,28 +24,39 @@ bool EndsStatement(char c) { return c == 0 || c == '\r' || c == '\n' || c == ';'
 
 bool IsArithmeticChar(char c) { return c == '+' || c == '-' || c == '*' || c == '/'; }
 
-// The end of the statement at p, and whether the characters after its first
-// "=" can only be numbers, words, blanks and the four arithmetic operators.
-// This needs no word table, so a statement that fails it never has a ready form.
-bool MayBeSimpleAssignment(const char* p, const char*& end) {
+// What a statement's characters allow, before any word is looked up.
+struct TShape {
+  const char* End = nullptr;  // where the statement ends
+  bool Assignment = false;    // "=" and after it only numbers, words, blanks and + - * /
+  bool OneRun = false;        // no delimiter before the closing blanks
+};
+
+// The characters SkipBlanks passes over.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\xA4'; }
+
+TShape ShapeOf(const char* p) {
+  TShape shape;
   const char* eq = nullptr;
-  bool may = true;
+  bool arithmetic = true, inRun = true;
+  shape.OneRun = true;
   const char* q = p;
   while (!EndsStatement(*q)) {
     size_t len = CharLen(q);
-    if (len == 1) {
-      if (*q == '=' && !eq) {
+    bool delimiter = len == 1 && IsDelimiter(q);
+    if (delimiter) inRun = false;
+    if (!inRun && !(len == 1 && IsBlank(*q))) shape.OneRun = false;
+    if (delimiter) {
+      if (*q == '=' && !eq)
         eq = q;
-      } else if (eq && IsDelimiter(q) && *q != ' ' && *q != '\t' && !IsArithmeticChar(*q)) {
-        may = false;
-      } else if (!eq && (*q == '"' || *q == '`' || *q == '(' || *q == '#' || *q == '&')) {
-        may = false;
-      }
+      else if (eq ? (*q != ' ' && *q != '\t' && !IsArithmeticChar(*q))
+                  : (*q == '"' || *q == '`' || *q == '(' || *q == '#' || *q == '&'))
+        arithmetic = false;
     }
     q += len;
   }
-  end = q;
-  return may && eq != nullptr;
+  shape.End = q;
+  shape.Assignment = arithmetic && eq != nullptr;
+  return shape;
 }
 
 // A value as the evaluator would read it back when it stands first in an
@@ -64,6 +77,23 @@ bool IsPlainNumber(const std::string& v) {
 
 bool IsVariable(const THashNode* n) { return n && n->Kind == wkVariable; }
 
+// True when the statement reader only pushes the word and reads on: not a
+// branch label, a possessive, an assignment, a count, a te-form call or the
+// head of a condition or a loop.
+bool PushedAsIs(TKobuBase& base, const std::string& w) {
+  static const std::string soshite = sj("そして"), moshi = sj("もし"), te = sj("て");
+  static const std::string endings[] = {sj("の時"), sj("の"), sj("は"), sj("回")};
+  static const std::string loops[] = {sj("繰返"), sj("反復"), sj("ループ")};
+  if (w.empty() || w == soshite || w == moshi) return false;
+  for (const std::string& e : endings)
+    if (EndsWithChars(w, e)) return false;
+  if (EndsWithChars(w, te) && IsCallableWord(base.Words.Find(w, true))) return false;
+  std::string stem = StripOkurigana(w);
+  for (const std::string& l : loops)
+    if (stem == l) return false;
+  return true;
+}
+
 // The number mark, set without rewriting a mark that is already "e".
 void MarkNumber(std::string& mark) {
   if (mark.size() != 1 || mark[0] != 'e') mark.assign(1, 'e');
@@ -73,7 +103,7 @@ constexpr size_t kMaxOperands = 16;
 
 // Reads the right side of "target=" into postfix steps; false when it is not
 // a sum or product of numbers and variables.
-bool CompileArithmetic(TKobuBase& base, const std::string& text, TCompiledAssign& entry) {
+bool CompileArithmetic(TKobuBase& base, const std::string& text, TReadyStatement& entry) {
   static const std::string no = sj("の");
   std::vector<TAssignStep> out;
   std::vector<TAssignStep::TCode> ops;
@@ -131,15 +161,15 @@ bool CompileArithmetic(TKobuBase& base, const std::string& text, TCompiledAssign
   }
   if (operands == 1) {
     if (out[0].Code == TAssignStep::scNumber) {
-      entry.Form = TCompiledAssign::cfLiteral;
+      entry.Form = TReadyStatement::rfLiteral;
       entry.Literal = literal;
     } else {
-      entry.Form = TCompiledAssign::cfCopy;
+      entry.Form = TReadyStatement::rfCopy;
       entry.Source = out[0].Word;
     }
     return true;
   }
-  entry.Form = TCompiledAssign::cfArithmetic;
+  entry.Form = TReadyStatement::rfArithmetic;
   entry.Steps = std::move(out);
   return true;
 }
@@ -189,28 +219,34 @@ bool Evaluate(const std::vector<TAssignStep>& steps, long double& result) {
 
 }  // namespace
 
-void TStatementCache::Compile(TKobuBase& base, const char* p, TCompiledAssign& entry) {
-  entry = TCompiledAssign();
+void TStatementCache::Compile(TKobuBase& base, const char* p, TReadyStatement& entry) {
+  entry = TReadyStatement();
   entry.Generation = WordsGeneration(base);
-  const char* end = p;
-  bool may = MayBeSimpleAssignment(p, end);
-  entry.Text.assign(p, end - p);
-  if (!may) {
+  TShape shape = ShapeOf(p);
+  entry.Text.assign(p, shape.End - p);
+  if (!shape.Assignment && !shape.OneRun) {
     entry.Fixed = true;  // no ready form, whatever the words
     return;
   }
-  // The target as the statement reader takes it.
-  static const std::string soshite = sj("そして");
   const char* q = p;
-  std::string target = ReadWord(base, q);
-  if (target.empty() || target == soshite) return;
-  THashNode* t = base.Words.Find(target, false);
-  if (!IsVariable(t)) return;
+  std::string word = ReadWord(base, q);
   SkipBlanks(q);
-  if (*q != '=') return;
+  if (shape.OneRun) {
+    if (q == shape.End && PushedAsIs(base, word)) {
+      entry.Form = TReadyStatement::rfWord;
+      entry.Source = base.Words.Find(word, true);
+      entry.Literal = std::move(word);
+    }
+    return;
+  }
+  // An assignment: the target as the statement reader takes it.
+  static const std::string soshite = sj("そして");
+  if (word.empty() || word == soshite || *q != '=') return;
+  THashNode* t = base.Words.Find(word, false);
+  if (!IsVariable(t)) return;
   ++q;
   entry.Target = t;
-  if (!CompileArithmetic(base, std::string(q, end - q), entry)) entry.Form = TCompiledAssign::cfNone;
+  if (!CompileArithmetic(base, std::string(q, shape.End - q), entry)) entry.Form = TReadyStatement::rfNone;
 }
 
 bool TStatementCache::Run(TKobuBase& base, const char*& p) {
@@ -218,25 +254,53 @@ bool TStatementCache::Run(TKobuBase& base, const char*& p) {
   auto it = entries_.find(p);
   if (it == entries_.end()) {
     if (entries_.size() >= kMaxEntries) entries_.clear();
-    it = entries_.emplace(p, TCompiledAssign()).first;
+    it = entries_.emplace(p, TReadyStatement()).first;
     Compile(base, p, it->second);
   } else {
-    TCompiledAssign& e = it->second;
+    TReadyStatement& e = it->second;
     bool same = std::strncmp(p, e.Text.c_str(), e.Text.size()) == 0 && EndsStatement(p[e.Text.size()]);
     if (!same || (!e.Fixed && e.Generation != WordsGeneration(base))) Compile(base, p, e);
   }
-  TCompiledAssign& e = it->second;
-  if (e.Form == TCompiledAssign::cfNone || !base.ArgumentStack.empty()) return false;
+  TReadyStatement& e = it->second;
+  if (e.Form == TReadyStatement::rfWord) {
+    // A word that stands alone runs at the end of its statement: at once at
+    // the end of a block, after ";", or once the line end is read (a comma
+    // before it continues the statement on the next line).
+    p += e.Text.size();
+    THashNode* node = e.Source;
+    if (node && base.ArgumentStack.empty()) {
+      if (!*p) {
+        RunStatementWord(base, node);
+        return true;
+      }
+      if (*p == ';') {
+        ++p;
+        RunStatementWord(base, node);
+        return true;
+      }
+      if (p[-1] != ',') {
+        const char* linePos = p;
+        ReadLineMarker(base, p);
+        TStatementLineGuard line(base, linePos);
+        RunStatementWord(base, node);
+        return true;
+      }
+    }
+    base.ArgumentStack.push_back(e.Literal);
+    if (!*p) FlushStatement(base);
+    return true;
+  }
+  if (e.Form == TReadyStatement::rfNone || !base.ArgumentStack.empty()) return false;
   THashNode* target = e.Target;
   if (!IsVariable(target) || target->Reserved) return false;
   CheckStackDepth(base);
   switch (e.Form) {
-    case TCompiledAssign::cfLiteral:
+    case TReadyStatement::rfLiteral:
       target->Value = e.Literal;
       MarkNumber(target->TypeMark);
       MarkNumber(base.LastTypeMark);
       break;
-    case TCompiledAssign::cfCopy: {
+    case TReadyStatement::rfCopy: {
       const THashNode* source = e.Source;
       if (!IsVariable(source)) return false;
       if (source != target) {
@@ -246,7 +310,7 @@ bool TStatementCache::Run(TKobuBase& base, const char*& p) {
       base.LastTypeMark = source->TypeMark;
       break;
     }
-    case TCompiledAssign::cfArithmetic: {
+    case TReadyStatement::rfArithmetic: {
       if (base.ExpressionDepth + 2 > kMaxExpressionDepth) return false;
       long double v = 0;
       if (!Evaluate(e.Steps, v)) return false;
@@ -255,7 +319,8 @@ bool TStatementCache::Run(TKobuBase& base, const char*& p) {
       MarkNumber(base.LastTypeMark);
       break;
     }
-    case TCompiledAssign::cfNone:
+    case TReadyStatement::rfNone:
+    case TReadyStatement::rfWord:
       return false;
   }
   p += e.Text.size();

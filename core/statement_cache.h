@@ -1,5 +1,6 @@
 // Statements read once and kept in a ready form: plain numeric assignments
-// (A=0, A=B, A=A+1, 深さ=深さ-1) run again without reading their words anew.
+// (A=0, A=B, A=A+1, 深さ=深さ-1) and statements of one word (a label call,
+// 戻る) run again without reading their words anew.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,15 +19,15 @@ struct TAssignStep {
   THashNode* Word = nullptr;    // scVariable
 };
 
-struct TCompiledAssign {
-  enum TForm : uint8_t { cfNone, cfLiteral, cfCopy, cfArithmetic } Form = cfNone;
+struct TReadyStatement {
+  enum TForm : uint8_t { rfNone, rfLiteral, rfCopy, rfArithmetic, rfWord } Form = rfNone;
   uint64_t Generation = 0;  // of the word table and the particles when read
   bool Fixed = false;       // no ready form, whatever the words
   std::string Text;         // the statement as written, compared on every use
   THashNode* Target = nullptr;
-  std::string Literal;      // cfLiteral: the number as written
-  THashNode* Source = nullptr;  // cfCopy
-  std::vector<TAssignStep> Steps;  // cfArithmetic
+  std::string Literal;      // rfLiteral: the number as written; rfWord: the word
+  THashNode* Source = nullptr;  // rfCopy: the value's word; rfWord: the word it names
+  std::vector<TAssignStep> Steps;  // rfArithmetic
 };
 
 class TStatementCache {
@@ -39,11 +40,11 @@ class TStatementCache {
   void SetEnabled(bool enabled) { enabled_ = enabled; }
 
  private:
-  void Compile(TKobuBase& base, const char* p, TCompiledAssign& entry);
+  void Compile(TKobuBase& base, const char* p, TReadyStatement& entry);
   // Block bodies are copies made each time a block starts, so positions keep
   // coming; past this many the cache starts again.
   static constexpr size_t kMaxEntries = 4096;
-  std::unordered_map<const char*, TCompiledAssign> entries_;
+  std::unordered_map<const char*, TReadyStatement> entries_;
   bool enabled_ = true;
 };
 
