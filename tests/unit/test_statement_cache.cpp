@@ -75,6 +75,11 @@ const TCase kCases[] = {
     {"A=1\n2回\n  A=A+2\n2回\n  A=A*3\n3回\n  A=A-1\n", "A"},
     // A label run again and again, and a value that overflows on the way.
     {"A=2\nB=0\n12回\n  倍にする処理\n終わる\n*倍にする処理\nA=A*A*A\nB=B+1\n戻る\n", "A,B"},
+    // One-word statements: at a line end, after ";", at the end of a block,
+    // before a comma that continues the line, and words that cannot run.
+    {"A=0\n3回\n  加える\nB=1;加える;加える\n2回\n(\n  加える,\n  加える\n)\n終わる\n*加える\nA=A+1\n戻る\n", "A,B"},
+    {"A=1\n2回\n  A\n", "A"},
+    {"2回\n  未定義の語\n", ""},
 };
 
 TEST(StatementCache, ReadyFormsDoWhatReadingDoes) {
