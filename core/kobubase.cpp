@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "core/readers.h"
 #include "core/statement_cache.h"
 
 #include "core/sjis.h"
@@ -77,7 +78,10 @@ void TObjList::Replace(int index, std::unique_ptr<TObjNode> node) {
   items_[index] = std::move(node);
 }
 
-TKobuBase::TKobuBase() : StatementCache(std::make_unique<TStatementCache>()), SwitchValue(kNoSwitchValue) {
+TKobuBase::TKobuBase()
+    : StatementCache(std::make_unique<TStatementCache>()),
+      WordEndCache(std::make_unique<TWordEndCache>()),
+      SwitchValue(kNoSwitchValue) {
   char here = 0;
   StackBase = &here;
   rlimit lim{};
@@ -143,6 +147,7 @@ void TKobuBase::ResetForRun() {
   Words.Clear();
   Particles.Clear();
   StatementCache->Clear();
+  WordEndCache->Clear();
   Objects.Clear();
   ProgramTexts.clear();
   FragmentTexts.clear();

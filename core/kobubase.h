@@ -15,6 +15,7 @@ namespace kobu {
 class TKobuUI;
 struct TKobuBase;
 class TStatementCache;
+class TWordEndCache;
 
 using THandler = void (*)(TKobuBase&);
 constexpr int kCommandNumbers = 464;
@@ -137,8 +138,13 @@ struct TKobuBase {
   bool ImplicitSore = false;
   std::string LastTypeMark;
   const THandler* Handlers = nullptr;  // kCommandNumbers entries, set by the registry
-  // Statements already read, in their ready form (never null).
+  // Statements already read, in their ready form, and where words already
+  // read end (never null).
   std::unique_ptr<TStatementCache> StatementCache;
+  std::unique_ptr<TWordEndCache> WordEndCache;
+  // Changes whenever a word or a particle comes or goes: how a text splits
+  // into words depends on nothing else.
+  uint64_t WordsGeneration() const { return Words.Generation() + Particles.Generation(); }
 
   // Program texts; positions point into them, so they never change during a run.
   std::string ScriptFileName;

@@ -160,12 +160,45 @@ std::string ReadRun(const char*& p) {
   return std::string(s, p - s);
 }
 
+size_t TWordEndCache::Find(std::string_view run, uint64_t generation) const {
+  auto it = entries_.find(run);
+  return (it != entries_.end() && it->second.Generation == generation) ? it->second.Length : kUnknown;
+}
+
+void TWordEndCache::Store(std::string_view run, uint64_t generation, size_t length) {
+  // Runs are names and short phrases; a script that makes endless new ones
+  // starts the table again rather than growing it.
+  constexpr size_t kMaxEntries = 8192;
+  auto it = entries_.find(run);
+  if (it != entries_.end()) {
+    it->second = TEntry{generation, length};
+    return;
+  }
+  if (entries_.size() >= kMaxEntries) entries_.clear();
+  entries_.emplace(std::string(run), TEntry{generation, length});
+}
+
 std::string ReadWord(TKobuBase& base, const char*& p) {
   SkipTabsSpaces(p);
   const char* s = p;
   if (!*p || IsDelimiter(p)) return std::string();
-  p = WordEnd(base, s);
-  return std::string(s, p - s);
+  // Only short runs are remembered: they are the ones read again and again.
+  constexpr size_t kRememberedRun = 64;
+  const char* e = s;
+  while (*e && !IsDelimiter(e) && static_cast<size_t>(e - s) <= kRememberedRun) e += CharLen(e);
+  std::string_view run(s, e - s);
+  if (run.size() > kRememberedRun) {
+    p = WordEnd(base, s);
+    return std::string(s, p - s);
+  }
+  uint64_t generation = base.WordsGeneration();
+  size_t length = base.WordEndCache->Find(run, generation);
+  if (length == TWordEndCache::kUnknown) {
+    length = static_cast<size_t>(WordEnd(base, s) - s);
+    base.WordEndCache->Store(run, generation, length);
+  }
+  p = s + length;
+  return std::string(s, length);
 }
 
 std::string ReadParticleOrWord(TKobuBase& base, const char*& p) {

@@ -1,10 +1,36 @@
 // Small readers over program text: blanks, words, numbers, the rest of a statement.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace kobu {
 
 struct TKobuBase;
+
+// Where the word at the start of a run of word characters ends. That depends
+// on the run and on the words and particles known, nothing else, so a run
+// read again under the same words ends where it ended before.
+class TWordEndCache {
+ public:
+  static constexpr size_t kUnknown = static_cast<size_t>(-1);
+  // The word's length in bytes, or kUnknown.
+  size_t Find(std::string_view run, uint64_t generation) const;
+  void Store(std::string_view run, uint64_t generation, size_t length);
+  void Clear() { entries_.clear(); }
+
+ private:
+  struct TRunHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  struct TEntry {
+    uint64_t Generation;
+    size_t Length;
+  };
+  std::unordered_map<std::string, TEntry, TRunHash, std::equal_to<>> entries_;
+};
 
 // Skips tab, space, "," and the byte 0xA4.
 void SkipBlanks(const char*& p);

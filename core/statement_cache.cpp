@@ -16,10 +16,6 @@ namespace kobu {
 
 namespace {
 
-// How the ready form of a statement is told apart from a stale one: program
-// texts never change, but block bodies are copies whose memory is reused.
-uint64_t WordsGeneration(const TKobuBase& base) { return base.Words.Generation() + base.Particles.Generation(); }
-
 bool EndsStatement(char c) { return c == 0 || c == '\r' || c == '\n' || c == ';'; }
 
 bool IsArithmeticChar(char c) { return c == '+' || c == '-' || c == '*' || c == '/'; }
@@ -221,7 +217,7 @@ bool Evaluate(const std::vector<TAssignStep>& steps, long double& result) {
 
 void TStatementCache::Compile(TKobuBase& base, const char* p, TReadyStatement& entry) {
   entry = TReadyStatement();
-  entry.Generation = WordsGeneration(base);
+  entry.Generation = base.WordsGeneration();
   TShape shape = ShapeOf(p);
   entry.Text.assign(p, shape.End - p);
   if (!shape.Assignment && !shape.OneRun) {
@@ -259,7 +255,7 @@ bool TStatementCache::Run(TKobuBase& base, const char*& p) {
   } else {
     TReadyStatement& e = it->second;
     bool same = std::strncmp(p, e.Text.c_str(), e.Text.size()) == 0 && EndsStatement(p[e.Text.size()]);
-    if (!same || (!e.Fixed && e.Generation != WordsGeneration(base))) Compile(base, p, e);
+    if (!same || (!e.Fixed && e.Generation != base.WordsGeneration())) Compile(base, p, e);
   }
   TReadyStatement& e = it->second;
   if (e.Form == TReadyStatement::rfWord) {
