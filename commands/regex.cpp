@@ -103,10 +103,17 @@ TPattern ReadMatchForm(std::string_view expr) {
 
 // ---- the engine ------------------------------------------------------------
 
+// The engine bounds the backtracking of one match attempt, but a search
+// makes an attempt at every position, each of which may use nearly all of
+// it; the whole search gets a bound of its own, so a pathological expression
+// over a long text fails in a second or two instead of running for hours.
+constexpr unsigned long kRetryLimitInSearch = 200000000UL;
+
 void InitEngine() {
   static const bool done = [] {
     OnigEncoding encodings[] = {ONIG_ENCODING_SJIS};
     onig_initialize(encodings, 1);
+    onig_set_retry_limit_in_search(kRetryLimitInSearch);
     return true;
   }();
   (void)done;

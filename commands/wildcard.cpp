@@ -155,6 +155,11 @@ TWString::TWString(std::string_view p) {
         ++i;
         continue;
     }
+    // A star right after a star always stretches over nothing: "**" is "*".
+    if (e.kind == wkAsterisk && !elements_.empty() && elements_.back().kind == wkAsterisk) {
+      ++i;
+      continue;
+    }
     elements_.push_back(std::move(e));
     ++i;
   }
@@ -264,10 +269,7 @@ bool TWString::Step(size_t p, size_t& t) {
         // Without groups after the star the look-ahead already matched the
         // rest exactly as the re-run would; running it again would make every
         // further star double the work.
-        bool groupsAfter = false;
-        for (size_t q = p + 1; q < elements_.size(); ++q)
-          if (elements_[q].kind == wkPickupFrom || elements_[q].kind == wkPickupTo) groupsAfter = true;
-        if (!groupsAfter) {
+        if (!groupsAfter_[p]) {
           t = reached;
           return true;
         }
@@ -280,27 +282,59 @@ bool TWString::Step(size_t p, size_t& t) {
   return true;
 }
 
+uint32_t TWString::Known(size_t key) const {
+  if (!sparse_) return memo_[key];
+  auto it = sparseMemo_.find(key);
+  return it == sparseMemo_.end() ? 0 : it->second;
+}
+
+void TWString::Remember(size_t key, uint32_t outcome) {
+  if (sparse_) sparseMemo_[key] = outcome;
+  else memo_[key] = outcome;
+}
+
 bool TWString::Run(size_t p, size_t& t) {
-  if (failed_.empty()) return Step(p, t);
-  size_t key = p * width_ + std::min(t, width_ - 1);  // every start beyond the end behaves alike
-  if (failed_[key]) return false;
-  if (Step(p, t)) return true;
-  failed_[key] = 1;
+  if (depth_ >= kMaxDepth) throw EWildcard(sj("ワイルドカードが複雑すぎて照合できません。"));
+  struct TDepth {
+    size_t& d;
+    explicit TDepth(size_t& depth) : d(depth) { ++d; }
+    ~TDepth() { --d; }
+  } depth(depth_);
+  if (width_ == 0) return Step(p, t);
+  // Every start beyond the end fails alike, but may end at different places.
+  const bool beyond = t >= width_ - 1;
+  const size_t key = p * width_ + std::min(t, width_ - 1);
+  const uint32_t known = Known(key);
+  if (known == 1) return false;
+  if (known >= 2 && !beyond && !capturing_) {
+    t = known - 2;
+    return true;
+  }
+  if (Step(p, t)) {
+    if (!beyond && known == 0) Remember(key, static_cast<uint32_t>(t + 2));
+    return true;
+  }
+  Remember(key, 1);
   return false;
 }
 
 bool TWString::MatchPrefix(std::string_view text, size_t& end) {
   text_ = text;
-  failed_.clear();
-  bool groups = false;
-  for (const auto& e : elements_)
-    if (e.kind == wkPickupFrom || e.kind == wkPickupTo) groups = true;
+  memo_.clear();
+  sparseMemo_.clear();
   width_ = text.size() + 2;
-  if (!groups && elements_.size() * width_ <= (size_t{1} << 25)) failed_.assign(elements_.size() * width_ + width_, 0);
+  const size_t states = elements_.size() * width_ + width_;
+  sparse_ = states > (size_t{1} << 22);
+  if (width_ + elements_.size() > 0xFFFFFF00u) width_ = 0;  // no outcome could be kept
+  else if (!sparse_) memo_.assign(states, 0);
+  groupsAfter_.assign(elements_.size(), 0);
+  for (size_t q = elements_.size(); q-- > 1;)
+    groupsAfter_[q - 1] = groupsAfter_[q] || elements_[q].kind == wkPickupFrom || elements_[q].kind == wkPickupTo;
   captures_.clear();
   captureStart_ = 0;
   highest_ = -1;
   capturing_ = true;
+  depth_ = 0;
   size_t t = 0;
   bool ok = Run(0, t);
   end = t;

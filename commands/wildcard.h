@@ -3,9 +3,11 @@
 // reconsidered), "#" (a digit), "[...]" classes with ranges, negation,
 // repetition and alternatives, and "(" ")" captures.
 #pragma once
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kobu {
@@ -33,10 +35,24 @@ class TWString {
   struct TElement;
   bool Run(size_t p, size_t& t);
   bool Step(size_t p, size_t& t);
-  // Without groups a try depends only on where it starts, so a start known
-  // to fail is never tried again: nested stars stay polynomial.
-  std::vector<unsigned char> failed_;
+  // Whether a try succeeds, and where it ends, depends only on the element
+  // and the text position it starts at (groups only record texts), so the
+  // outcome of every start is kept: 0 not tried yet, 1 failed, end + 2. A
+  // start known to fail is never tried again, and a look-ahead that is not
+  // recording groups reuses the known end: nested stars stay polynomial,
+  // with groups too. Small matches keep a table, large ones a map.
+  uint32_t Known(size_t key) const;
+  void Remember(size_t key, uint32_t outcome);
+  std::vector<uint32_t> memo_;
+  std::unordered_map<size_t, uint32_t> sparseMemo_;
+  bool sparse_ = false;
   size_t width_ = 0;
+  // Every star looks ahead one level deeper on the C++ stack; a pattern with
+  // more stars than this is refused instead of exhausting it.
+  static constexpr size_t kMaxDepth = 2000;
+  size_t depth_ = 0;
+  // For each element, whether a group opens or closes after it.
+  std::vector<char> groupsAfter_;
   std::vector<TElement> elements_;
   std::vector<std::string> captures_;
   std::string_view text_;

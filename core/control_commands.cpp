@@ -117,6 +117,9 @@ void ReadBlock(TKobuBase& base, TRunControl& r, const char*& cursor) {
   // Read on a copy: a block that fails leaves the cursor on its construct,
   // so the report names the construct's line.
   const char* p = cursor;
+  // Run where no program text is being read, a construct has an empty block.
+  static const char kNoText[2] = {0, 0};
+  if (!p) p = kNoText + 1;
   SkipBlanks(p);
   if (IsLineBreak(p)) {
     ReadLineMarker(base, p);

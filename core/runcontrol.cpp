@@ -172,7 +172,9 @@ void RunLoop(TKobuBase& base) {
       if (*base.CurrentPosition == 0) {
         CheckRunControl(base);
         while (base.CurrentPosition && *base.CurrentPosition == 0) {
-          if (base.RunControl.Count() == 0) return;
+          // A loop with an empty body goes round here without a statement:
+          // a stop request must still end it.
+          if (base.RunControl.Count() == 0 || base.StopRequested) return;
           CheckRunControl(base);
         }
         // A loop that went back to its body starts a new pass: coming back

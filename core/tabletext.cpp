@@ -40,13 +40,24 @@ std::string ReadCell(std::string_view t, size_t& i) {
     i += len;
   }
   if (i < t.size() && t[i] == ',') ++i;
-  // Trim spaces and control characters; drop a surviving pair of quotes.
+  // Trim spaces and control characters; drop a surviving pair of quotes
+  // (the closing one a character of its own, not the second byte of one).
   size_t a = 0, b = cell.size();
   while (a < b && IsTrimmed(static_cast<unsigned char>(cell[a]))) ++a;
   while (b > a && IsTrimmed(static_cast<unsigned char>(cell[b - 1]))) --b;
   cell = cell.substr(a, b - a);
-  if (cell.size() > 1 && cell.front() == '"' && cell.back() == '"') cell = cell.substr(1, cell.size() - 2);
+  if (cell.size() > 1 && cell.front() == '"' && LastCharStart(cell) == cell.size() - 1 && cell.back() == '"')
+    cell = cell.substr(1, cell.size() - 2);
   return cell;
+}
+
+// Whether the last character of a cell is a lone lead byte. It would take
+// whatever the writer puts after it (a comma, the closing quote, the line
+// end) for its second byte.
+bool EndsWithLoneLead(std::string_view cell) {
+  size_t last = 0;
+  for (size_t i = 0; i < cell.size(); i += CharLenAt(cell, i)) last = i;
+  return !cell.empty() && last + 1 == cell.size() && IsLeadByte(static_cast<unsigned char>(cell[last]));
 }
 
 bool NeedsQuotes(std::string_view cell) {
@@ -83,8 +94,11 @@ std::string WriteTableRow(const std::vector<std::string>& row, size_t width) {
     if (c) out += ',';
     if (c >= row.size()) continue;
     const std::string& cell = row[c];
+    // Such a lead byte is given a blank to pair with, which the reader trims.
+    const char* guard = EndsWithLoneLead(cell) ? " " : "";
     if (!NeedsQuotes(cell)) {
       out += cell;
+      out += guard;
       continue;
     }
     out += '"';
@@ -94,6 +108,7 @@ std::string WriteTableRow(const std::vector<std::string>& row, size_t width) {
       out.append(cell, i, len);
       i += len;
     }
+    out += guard;
     out += '"';
   }
   return out;
