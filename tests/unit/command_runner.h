@@ -11,10 +11,23 @@
 #include "commands/registry.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
+#include "core/preprocess.h"
 #include "core/statement.h"
 #include "platform/cp932.h"
 
 namespace kobutest {
+
+// Registers the built-in words and loads a program as a script file would
+// give it (LF line ends become CR LF); the cursor is left at its start.
+inline void LoadProgram(kobu::TKobuBase& base, const char* utf8) {
+  kobu::RegisterBuiltins(base);
+  base.ScriptFileName = "t.kbr";
+  std::string text;
+  for (const char* p = utf8; *p; ++p) text += (*p == '\n') ? std::string("\r\n") : std::string(1, *p);
+  const char* start = base.AddProgramText(kobu::Preprocess(base, kobu::sj(text)));
+  kobu::RegisterLabels(base, start, base.ScriptFileName);
+  base.CurrentPosition = start;
+}
 
 inline void RunCommandWord(kobu::TKobuBase& base, const char* commandUtf8, std::vector<std::string> args) {
   kobu::THashNode* command = base.Words.Find(kobu::sj(commandUtf8), true);

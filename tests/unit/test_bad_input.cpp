@@ -18,7 +18,6 @@
 #include "commands/wildcard.h"
 #include "core/expression.h"
 #include "core/kobubase.h"
-#include "core/preprocess.h"
 #include "core/runcontrol.h"
 #include "core/tabletext.h"
 #include "platform/cp932.h"
@@ -162,27 +161,13 @@ TEST_F(BadInputFiles, HundredMegabytesAreReadWhole) {
 
 }  // namespace
 
-namespace {
-
-// Loads a program (LF line ends become CR LF) and leaves the cursor at its start.
-void LoadProgram(kobu::TKobuBase& base, const char* utf8) {
-  kobu::RegisterBuiltins(base);
-  base.ScriptFileName = "t.kbr";
-  std::string text;
-  for (const char* p = utf8; *p; ++p) text += (*p == '\n') ? std::string("\r\n") : std::string(1, *p);
-  const char* start = base.AddProgramText(kobu::Preprocess(base, sj(text)));
-  kobu::RegisterLabels(base, start, base.ScriptFileName);
-  base.CurrentPosition = start;
-}
-
-}  // namespace
 
 // A loop with nothing in its body goes round without running a statement;
 // a stop request must end it all the same (it would take minutes otherwise).
 TEST(BadInputRun, EmptyLoopBodiesStillStop) {
   for (const char* program : {"2000000000回\n", "もし1=1ならば\n(\n  2000000000回\n)\n"}) {
     kobu::TKobuBase base;
-    LoadProgram(base, program);
+    kobutest::LoadProgram(base, program);
     std::thread stopper([&base] {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
       base.StopRequested = true;
@@ -198,7 +183,7 @@ TEST(BadInputRun, EmptyLoopBodiesStillStop) {
 // expression evaluated after the run) has an empty block instead of a crash.
 TEST(BadInputRun, LoopCommandWithoutProgramText) {
   kobu::TKobuBase base;
-  LoadProgram(base, "M=「a」\n");
+  kobutest::LoadProgram(base, "M=「a」\n");
   kobu::RunLoop(base);
   base.CurrentPosition = nullptr;
   std::string text = sj("(Mを反復)");

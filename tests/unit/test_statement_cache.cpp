@@ -4,12 +4,11 @@
 
 #include <string>
 
-#include "commands/registry.h"
 #include "core/kobubase.h"
-#include "core/preprocess.h"
 #include "core/runcontrol.h"
 #include "core/statement_cache.h"
 #include "platform/cp932.h"
+#include "tests/unit/command_runner.h"
 
 using kobu::sj;
 
@@ -23,13 +22,7 @@ struct TOutcome {
 TOutcome RunScript(const char* utf8, const char* names, bool ready) {
   kobu::TKobuBase base;
   base.StatementCache->SetEnabled(ready);
-  kobu::RegisterBuiltins(base);
-  base.ScriptFileName = "t.kbr";
-  std::string text;
-  for (const char* p = utf8; *p; ++p) text += (*p == '\n') ? std::string("\r\n") : std::string(1, *p);
-  const char* start = base.AddProgramText(kobu::Preprocess(base, sj(text)));
-  kobu::RegisterLabels(base, start, base.ScriptFileName);
-  base.CurrentPosition = start;
+  kobutest::LoadProgram(base, utf8);
   kobu::RunLoop(base);
   TOutcome out;
   std::string list = sj(names);
