@@ -94,7 +94,9 @@ std::vector<std::string> PatternParticles(const std::string& pattern) {
   ScriptErrorSj(base, msg);
 }
 
-// After a string literal: "&"-joined pieces and the particle.
+// After a string literal: "&"-joined pieces and the particle. A piece may
+// run a command that ends the run; the cursor is then null and the rest of
+// the statement goes with the run.
 std::string Tail(TKobuBase& base, const char*& p) {
   SkipTabsSpaces(p);
   if (*p != '&') return ReadParticleOrWord(base, p);
@@ -108,6 +110,7 @@ std::string Tail(TKobuBase& base, const char*& p) {
     }
     if (*p == '"' || *p == '`') {
       std::string v = ReadTerm(base, p, nullptr);
+      if (!p) return out;
       out += '&';
       out += QuoteLiteral(v);
       SkipTabsSpaces(p);
@@ -164,9 +167,12 @@ bool StatementStep(TKobuBase& base, const char*& cursor) {
     case '"':
     case '`': {
       std::string span = ReadLiteralSpan(base, cursor);
+      // What the literal embeds may end the run (「{待機}」): then so does the statement.
       std::string w = QuoteLiteral(EvaluateArgument(base, span));
+      if (!cursor) return false;
       SkipTabsSpaces(cursor);
       w += Tail(base, cursor);
+      if (!cursor) return false;
       return Completion(base, std::move(w), cursor, false);
     }
     case '#': {
@@ -246,7 +252,9 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
   if (*cursor == '&') {
     std::string v;
     std::string word = ResolveReference(base, w, v) ? QuoteLiteral(v) : w;
+    if (!cursor) return false;  // the word ran a command that ended the run
     word += Tail(base, cursor);
+    if (!cursor) return false;
     base.ArgumentStack.push_back(std::move(word));
     return false;
   }
@@ -294,6 +302,7 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
   }
   if (plain && *cursor == '(' && IsCallable(base.Words.Find(w, true))) {
     std::string result = CallWithParentheses(base, w, cursor, false);
+    if (!cursor) return false;  // 待機() and 終わる() end the run here
     const char* q = cursor;
     SkipTabsSpaces(q);
     if (*q == 0 || *q == '\r' || *q == ';') {

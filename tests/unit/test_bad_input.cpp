@@ -195,3 +195,20 @@ TEST(BadInputRun, LoopCommandWithoutProgramText) {
   }
   SUCCEED();
 }
+
+// A command that ends the run (待機, 終わる) may run in the middle of a
+// statement that is still being read: the statement ends with the run.
+TEST(BadInputRun, RunEndedInsideAStatement) {
+  const char* programs[] = {
+      "待機()\n「y」と言う\n",       "「a」&待機と言う\n",        "待機&「x」と言う\n",
+      "終わる()\n",                 "「{待機}」と言う\n「y」と言う\n", "「x」&「{待機}」と言う\n",
+      "Aの「{待機}」\n",             "X=待機()&1\n",
+  };
+  for (const char* program : programs) {
+    kobu::TKobuBase base;
+    kobutest::LoadProgram(base, program);
+    kobu::RunLoop(base);
+    EXPECT_EQ(base.CurrentPosition, nullptr) << program;
+    EXPECT_EQ(base.ErrorLog, "") << program;
+  }
+}
