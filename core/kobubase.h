@@ -1,6 +1,7 @@
 // The interpreter state: everything a run owns lives here, in one place.
 #pragma once
 #include <array>
+#include <atomic>
 #include <map>
 #include <cstdint>
 #include <memory>
@@ -165,7 +166,8 @@ struct TKobuBase {
   bool DebugMode = false;
   bool LineStopMode = false;
   int32_t SecurityLevel = -1;
-  bool StopRequested = false;
+  // Set by the user interface, or by a watchdog from another thread.
+  std::atomic<bool> StopRequested{false};
   std::vector<std::string> Parameters;  // [0] is the executable; script text (CP932)
   std::string ExecutablePath;           // CP932
   // The program file (script, packed executable or the -runtime file) as a

@@ -138,9 +138,7 @@ class TFuzzUI : public kobu::TKobuUI {
 };
 
 // Stops a run from another thread once its time is up: every run loop, nested
-// ones too, looks at StopRequested before each statement. The interpreter
-// reads the flag without synchronisation; a late read only means one more
-// statement.
+// ones too, looks at StopRequested before each statement.
 class TWatchdog {
  public:
   TWatchdog() : thread_([this] { Watch(); }) { thread_.detach(); }
@@ -169,14 +167,14 @@ class TWatchdog {
       }
       if (wake_.wait_until(lock, deadline_) == std::cv_status::timeout && flag_ &&
           std::chrono::steady_clock::now() >= deadline_) {
-        std::atomic_ref<bool>(*flag_).store(true);
+        flag_->store(true);
         flag_ = nullptr;
       }
     }
   }
   std::mutex mutex_;
   std::condition_variable wake_;
-  bool* flag_ = nullptr;
+  std::atomic<bool>* flag_ = nullptr;
   std::chrono::steady_clock::time_point deadline_;
   std::thread thread_;
 };
