@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/kobubase.h"
+#include "core/readers.h"
 #include "core/runcontrol.h"
 #include "core/statement_cache.h"
 #include "platform/cp932.h"
@@ -92,3 +93,25 @@ TEST(StatementCache, LoopGivesTheCount) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string FirstWord(kobu::TKobuBase& base, const char* utf8) {
+  std::string text = sj(utf8);
+  const char* p = text.c_str();
+  return kobu::Cp932ToUtf8(kobu::ReadWord(base, p));
+}
+
+}  // namespace
+
+// Where a word ends is remembered, but a word that comes or goes changes it.
+TEST(WordEndCache, NewWordsChangeWhereWordsEnd) {
+  kobu::TKobuBase base;
+  kobu::RegisterBuiltins(base);
+  EXPECT_EQ(FirstWord(base, "箱の中身"), "箱の");
+  EXPECT_EQ(FirstWord(base, "箱の中身"), "箱の");  // read again, from what was remembered
+  kobu::CreateVariable(base, sj("箱の中身"));
+  EXPECT_EQ(FirstWord(base, "箱の中身"), "箱の中身");
+  base.Words.Delete(sj("箱の中身"), false);
+  EXPECT_EQ(FirstWord(base, "箱の中身"), "箱の");
+}
