@@ -67,7 +67,6 @@ const char* RunEndCapped(const char* p, bool& whole) {
   return p;
 }
 
-bool IsCallable(const THashNode* n) { return IsCallableWord(n); }
 
 // The longest text that can name a word: the longest name, with room for
 // okurigana that the table's stems leave out.
@@ -78,7 +77,7 @@ size_t LongestWordText(const TKobuBase& base) { return base.Words.MaxNameLength(
 // (A variable 辞書 must not make 辞書のりんご one word.)
 bool IsTableWord(TKobuBase& base, std::string_view text) {
   if (text.empty() || text.size() > LongestWordText(base)) return false;
-  if (IsCallable(base.Words.Find(StripOkurigana(text), false))) return true;
+  if (IsCallableWord(base.Words.Find(StripOkurigana(text), false))) return true;
   return base.Words.Find(text, false) != nullptr;
 }
 
@@ -131,7 +130,7 @@ const char* WordEnd(TKobuBase& base, const char* s) {
   while (q < e) {
     size_t len = CharLen(q);
     if (len == 2 && q[0] == te[0] && q[1] == te[1] && static_cast<size_t>(q + 2 - s) <= LongestWordText(base)) {
-      if (IsCallable(base.Words.Find(std::string_view(s, q + 2 - s), true))) return q + 2;
+      if (IsCallableWord(base.Words.Find(std::string_view(s, q + 2 - s), true))) return q + 2;
     }
     size_t plen = ChooseParticle(base, q, e);
     // A particle written in kanji or katakana (度, 秒, 文字, 個目の) is part of a

@@ -44,7 +44,6 @@ const TSyntaxWords& W() {
   return words;
 }
 
-bool IsCallable(const THashNode* n) { return IsCallableWord(n); }
 
 // True when the word ends in the pattern's particle or an accepted form of it.
 bool MatchesParticle(const std::string& word, const std::string& particle, size_t& matchedLen) {
@@ -277,7 +276,7 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
   }
   if (EndsWithChars(w, sw.te)) {
     THashNode* n = base.Words.Find(w, true);
-    if (IsCallable(n)) {
+    if (IsCallableWord(n)) {
       if (*afterWord == '(') {
         cursor = afterWord;
         CallWithParentheses(base, w, cursor, false);
@@ -300,7 +299,7 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
       return false;
     }
   }
-  if (plain && *cursor == '(' && IsCallable(base.Words.Find(w, true))) {
+  if (plain && *cursor == '(' && IsCallableWord(base.Words.Find(w, true))) {
     std::string result = CallWithParentheses(base, w, cursor, false);
     if (!cursor) return false;  // 待機() and 終わる() end the run here
     const char* q = cursor;
@@ -522,7 +521,7 @@ void DispatchCommand(TKobuBase& base, THashNode* node) {
 
 std::string CallWithParentheses(TKobuBase& base, const std::string& name, const char*& cursor, bool push) {
   THashNode* node = base.Words.Find(name, true);
-  if (!IsCallable(node)) {
+  if (!IsCallableWord(node)) {
     base.ArgumentStack.push_back(name);
     return std::string();
   }
