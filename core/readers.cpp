@@ -67,7 +67,6 @@ const char* RunEndCapped(const char* p, bool& whole) {
   return p;
 }
 
-
 // The longest text that can name a word: the longest name, with room for
 // okurigana that the table's stems leave out.
 size_t LongestWordText(const TKobuBase& base) { return base.Words.MaxNameLength() * 4 + 16; }

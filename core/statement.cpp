@@ -44,7 +44,6 @@ const TSyntaxWords& W() {
   return words;
 }
 
-
 // True when the word ends in the pattern's particle or an accepted form of it.
 bool MatchesParticle(const std::string& word, const std::string& particle, size_t& matchedLen) {
   const TSyntaxWords& w = W();
