@@ -111,7 +111,7 @@ int WeekdayOf(TKobuBase& base, const char* commandUtf8) {
   std::string text = ArgText(base);
   double serial;
   if (!ParseDateTime(TrimText(text), serial))
-    ScriptError(base, "\"%s\"命令の引数に誤りがあります。：年月日の取得に失敗", {sj(commandUtf8)});
+    ScriptError(base, "\"%s\"命令の引数に誤りがあります。：年月日の取得に失敗", {RunningCommandName(base, commandUtf8)});
   return WeekdayNumber(DayOfMilliseconds(SerialMilliseconds(serial)));
 }
 
@@ -185,7 +185,7 @@ void CmdEraDate(TKobuBase& base) {
   std::string text = ArgText(base);
   double serial;
   if (!ParseDateTime(TrimText(text), serial))
-    ScriptError(base, "\"%s\"命令の引数に誤りがあります。日付に変換出来ません。", {sj("和暦に変換")});
+    ScriptError(base, "\"%s\"命令の引数に誤りがあります。日付に変換出来ません。", {RunningCommandName(base, "和暦に変換")});
   int y, m, d;
   DecodeDaySerial(DayOfMilliseconds(SerialMilliseconds(serial)), y, m, d);
   std::string out;

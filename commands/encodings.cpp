@@ -446,29 +446,55 @@ std::optional<std::string> Base64Decode(std::string_view text) {
   return out;
 }
 
-std::string MailHeaderEncode(std::string_view t) {
-  std::string out;
-  out.reserve(t.size() * 2);
-  size_t i = 0, n = t.size();
-  while (i < n) {
-    size_t start = i;
-    // Half-width katakana go with the Japanese run: as raw 8-bit bytes they
-    // would not survive a mail header.
-    while (i < n && (CharLenAt(t, i) == 2 || IsHalfKana(U(t[i])))) i += CharLenAt(t, i);
-    if (i > start) {
-      out += kWordStart;
-      out += Base64Encode(SjisToJis(t.substr(start, i - start)));
-      out += "?=";
-    } else {
-      out += t[i++];
-    }
-  }
-  if (SjisFindFrom(kWordStart, out, 0) != std::string_view::npos && SjisFindFrom("?=", out, 0) == std::string_view::npos)
-    out += "?=";
-  return out;
+namespace {
+// Byte length of the character at i for the header scanners: a lead byte
+// takes its trail byte along, but never a byte that cannot trail, so that a
+// stray lead byte (or EUC text read as Shift-JIS) cannot swallow the CR of a
+// fold or the '=' of a word.
+size_t StepAt(std::string_view t, size_t i) {
+  return IsLeadByte(U(t[i])) && i + 1 < t.size() && IsSjisTrail(U(t[i + 1])) ? 2 : 1;
 }
 
-namespace {
+// Length of the Japanese character at i, 0 when it is none. Half-width
+// katakana count: as raw 8-bit bytes they would not survive a mail header.
+// A stray lead byte goes into the word too, for the same reason.
+size_t JapaneseLenAt(std::string_view t, size_t i) {
+  size_t len = CharLenAt(t, i);
+  return len == 2 || IsHalfKana(U(t[i])) ? len : 0;
+}
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Length of the line end at i when it folds (a blank follows), else 0.
+size_t FoldAt(std::string_view t, size_t i) {
+  size_t eol = t.compare(i, 2, "\r\n") == 0 ? 2 : t[i] == '\n' ? 1 : 0;
+  return eol && i + eol < t.size() && IsBlank(t[i + eol]) ? eol : 0;
+}
+
+// True when `gap` is linear white space only: blanks and folding line ends.
+bool IsLinearWhite(std::string_view gap) {
+  for (size_t k = 0; k < gap.size(); ++k) {
+    if (size_t eol = FoldAt(gap, k)) k += eol - 1;
+    else if (!IsBlank(gap[k])) return false;
+  }
+  return true;
+}
+
+// Appends text outside encoded words, folded lines joined again: the line
+// end goes, the blank that follows it stays.
+void AppendUnfolded(std::string& out, std::string_view t) {
+  size_t k = 0;
+  while (k < t.size()) {
+    if (size_t eol = FoldAt(t, k)) {
+      k += eol;
+    } else {
+      size_t len = StepAt(t, k);
+      out.append(t.substr(k, len));
+      k += len;
+    }
+  }
+}
+
 // Offset of the next "=?ISO-2022-JP?B?" at or after i, letters in any case.
 size_t FindWordStart(std::string_view t, size_t i) {
   constexpr size_t len = sizeof kWordStart - 1;
@@ -480,36 +506,65 @@ size_t FindWordStart(std::string_view t, size_t i) {
       match = c == kWordStart[k];
     }
     if (match) return i;
-    i += CharLenAt(t, i);
+    i += StepAt(t, i);
   }
   return std::string_view::npos;
 }
 }  // namespace
 
+std::string MailHeaderEncode(std::string_view t) {
+  std::string out;
+  out.reserve(t.size() * 2);
+  size_t i = 0, n = t.size();
+  while (i < n) {
+    if (!JapaneseLenAt(t, i)) {
+      out += t[i++];
+      continue;
+    }
+    // Blanks between two Japanese runs go into the same word: readers drop
+    // the white space between adjacent words, so apart they would be lost.
+    size_t end = i;
+    for (size_t k = i; k < n;) {
+      if (size_t len = JapaneseLenAt(t, k)) end = k += len;
+      else if (IsBlank(t[k])) ++k;
+      else break;
+    }
+    out += kWordStart;
+    out += Base64Encode(SjisToJis(t.substr(i, end - i)));
+    out += "?=";
+    i = end;
+  }
+  if (SjisFindFrom(kWordStart, out, 0) != std::string_view::npos && SjisFindFrom("?=", out, 0) == std::string_view::npos)
+    out += "?=";
+  return out;
+}
+
 std::string MailHeaderDecode(std::string_view t) {
   constexpr size_t len = sizeof kWordStart - 1;
   std::string joined;
   joined.reserve(t.size());
-  size_t i = 0;
-  while (i < t.size()) {
-    size_t at = FindWordStart(t, i);
-    if (at == std::string_view::npos) break;
-    joined.append(t.substr(i, at - i));
+  size_t plain = 0;        // start of the text not written yet
+  bool afterWord = false;  // a decoded word ends at `plain`
+  for (size_t at = FindWordStart(t, 0); at != std::string_view::npos;) {
     size_t body = at + len;
     size_t end = SjisFindFrom("?=", t, body);
     size_t stop = end == std::string_view::npos ? t.size() : end;
     std::optional<std::string> bytes = Base64Decode(t.substr(body, stop - body));
-    if (!bytes) {
-      // Not a word we can read: kept as written.
-      joined.append(t.substr(at, len));
-      i = body;
+    if (!bytes) {  // not a word we can read: it stays as plain text
+      at = FindWordStart(t, body);
       continue;
     }
+    std::string_view gap = t.substr(plain, at - plain);
+    if (!afterWord || !IsLinearWhite(gap)) AppendUnfolded(joined, gap);
     joined += *bytes;
-    joined += kJisOut;
-    i = end == std::string_view::npos ? t.size() : end + 2;
+    // Back to single bytes after a word that left them; a word of plain
+    // ASCII gets no escape, which would otherwise cut the text short.
+    if (bytes->find('\x1B') != std::string::npos) joined += kJisOut;
+    plain = end == std::string_view::npos ? t.size() : end + 2;
+    afterWord = true;
+    at = FindWordStart(t, plain);
   }
-  if (i < t.size()) joined.append(t.substr(i));
+  AppendUnfolded(joined, t.substr(plain));
 
   std::string s = ConvertEncoding(joined, encSjis, DetectEncoding(joined));
   size_t k = 0;

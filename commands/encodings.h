@@ -42,9 +42,11 @@ std::string Base64Encode(std::string_view bytes);
 std::optional<std::string> Base64Decode(std::string_view text);
 
 // Double-byte runs (and half-width katakana with them) as
-// "=?ISO-2022-JP?B?...?=" words; single bytes copied.
+// "=?ISO-2022-JP?B?...?=" words, blanks between two runs inside the word;
+// single bytes copied.
 std::string MailHeaderEncode(std::string_view sjis);
-// Encoded words decoded, the whole converted to Shift-JIS and cut at the
+// Encoded words decoded (the white space between adjacent words dropped,
+// folded lines joined), the whole converted to Shift-JIS and cut at the
 // first control or stray byte.
 std::string MailHeaderDecode(std::string_view header);
 

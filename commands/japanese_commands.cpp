@@ -25,7 +25,7 @@ namespace kobu {
 namespace {
 
 [[noreturn]] void BadArgument(TKobuBase& base, const char* commandUtf8) {
-  ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {sj(commandUtf8)});
+  ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {RunningCommandName(base, commandUtf8)});
 }
 
 // The conversions that answer with the last type mark and those that set それ's own.

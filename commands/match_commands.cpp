@@ -37,7 +37,7 @@ void CmdMatch(TKobuBase& base) {
     subject = node->Value;
   } else {
     subject = EvaluateArgument(base, raw);
-    if (subject.empty()) ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {sj("マッチ")});
+    if (subject.empty()) ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {RunningCommandName(base, "マッチ")});
   }
   std::string result, rest = subject;
   try {

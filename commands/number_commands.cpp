@@ -520,7 +520,7 @@ void CmdRgb(TKobuBase& base) {
   long long colour = 0;
   for (int k = 0; k < 3; ++k) {
     long double v = std::trunc(TextToNumber(texts[k]));
-    if (v < -1) ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {"RGB"});
+    if (v < -1) ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {RunningCommandName(base, "RGB")});
     if (!(v >= 0 && v <= 255)) OutOfRange(base, texts[k]);
     colour += static_cast<long long>(v) << (8 * k);
   }

@@ -149,9 +149,11 @@ void RegisterBuiltins(TKobuBase& base) {
   base.ScriptFolder = values.motherPath;
   base.ProgramFile = values.programFile;
   RegisterSystemVariables(base, values);
+  base.CommandSpellings.clear();
   for (auto family : Families())
     for (const auto& row : family) {
       std::string pattern = sj(row.pattern);
+      base.CommandSpellings.insert(sj(row.name));
       base.Words.AddCommand(sj(row.name), pattern, row.number);
       base.Particles.AddFromPattern(pattern);
     }

@@ -37,7 +37,7 @@ void CheckSize(TKobuBase& base, unsigned long long size) {
 }
 
 [[noreturn]] void BadArgument(TKobuBase& base, const char* commandUtf8) {
-  ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {sj(commandUtf8)});
+  ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {RunningCommandName(base, commandUtf8)});
 }
 
 // 置換: every occurrence; the search resumes after each inserted replacement.
@@ -177,7 +177,7 @@ void CmdCut(TKobuBase& base) {
 void CmdCutEscaped(TKobuBase& base) {
   std::string escape = ArgText(base), separator = ArgText(base), raw = ArgName(base);
   if (escape.size() != 1)
-    ScriptError(base, "\"%s\"命令の引数に誤りがあります。判別文字は \\などの半角１文字で指定。", {sj("判別して切り取る")});
+    ScriptError(base, "\"%s\"命令の引数に誤りがあります。判別文字は \\などの半角１文字で指定。", {RunningCommandName(base, "判別して切り取る")});
   if (separator.empty()) {
     base.Sore->Value.clear();
     return;
@@ -209,7 +209,7 @@ void CmdCutRange(TKobuBase& base) {
   THashNode* node = base.Words.Find(raw, false);
   if (!node)
     ScriptError(base, "\"%s\"命令の引数に誤りがあります。１番目の引数は、変数である必要があります。",
-                {sj("範囲を切り取る")});
+                {RunningCommandName(base, "範囲を切り取る")});
   // The value is read before それ is emptied, so それ itself can be the source.
   std::string v = node->Value;
   SetResult(base, std::string(), "s");

@@ -97,7 +97,7 @@ bool Matches(TKobuBase& base, const std::string& text, const std::string& patter
 }
 
 [[noreturn]] void ArgumentError(TKobuBase& base, const char* command) {
-  ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {sj(command)});
+  ScriptError(base, "\"%s\"命令の引数に誤りがあります。", {RunningCommandName(base, command)});
 }
 
 // A column given as integer text: -1 (the default) and anything that is not
@@ -398,7 +398,7 @@ void CmdSum(TKobuBase& base) {
   TColumn col = StatisticsColumn(base, "表合計");
   long double sum = 0;
   for (size_t r = col.table.First(); r < col.table.rows.size(); ++r) sum += TextToNumber(Cell(col.table.rows[r], col.column));
-  SetResult(base, FormatNumber(sum), "e");
+  SetResult(base, NumberToText(sum), "e");
 }
 
 void CmdAverage(TKobuBase& base) {
@@ -408,7 +408,7 @@ void CmdAverage(TKobuBase& base) {
   if (t.rows.size() <= t.First()) ScriptError(base, "\"%s\"で、平均を求める行がありません。", {sj("表平均値")});
   long double sum = 0;
   for (size_t r = t.First(); r < t.rows.size(); ++r) sum += TextToNumber(Cell(t.rows[r], col.column));
-  SetResult(base, FormatNumber(sum / static_cast<long double>(t.rows.size() - t.First())), "e");
+  SetResult(base, NumberToText(sum / static_cast<long double>(t.rows.size() - t.First())), "e");
 }
 
 void CmdMaximum(TKobuBase& base) {
@@ -419,7 +419,7 @@ void CmdMaximum(TKobuBase& base) {
     long double v = TextToNumber(Cell(t.rows[r], col.column));
     if (r == t.First() || v > best) best = v;
   }
-  SetResult(base, FormatNumber(best), "e");
+  SetResult(base, NumberToText(best), "e");
 }
 
 // Empty cells are no values: the minimum starts from the first cell that
@@ -436,7 +436,7 @@ void CmdMinimum(TKobuBase& base) {
     if (!any || v < best) best = v;
     any = true;
   }
-  SetResult(base, FormatNumber(best), "e");
+  SetResult(base, NumberToText(best), "e");
 }
 
 // Sorts ---------------------------------------------------------------------

@@ -244,11 +244,13 @@ std::string TranslateCondition(TKobuBase& base, const std::string& condition) {
       size_t len = CharLen(p);
       phrase.append(p, len);
       p += len;
-      // が after a character that is not hiragana ends its phrase, so that
-      // Aが10以上 reads like A が 10以上.
+      // が after a character that is not hiragana, or after a whole word
+      // (それが, IMEひらがなが), ends its phrase, so that Aが10以上 reads like
+      // A が 10以上; the が inside ひらがな does not.
       if (len == 2 && EndsWithChars(phrase, w.ga) && phrase.size() > w.ga.size()) {
         std::string_view before(phrase.data(), phrase.size() - w.ga.size());
-        if (!IsHiraganaCode(CharCode(before.data() + LastCharStart(before)))) break;
+        if (!IsHiraganaCode(CharCode(before.data() + LastCharStart(before))) || base.Words.Find(before, false))
+          break;
       }
     }
     while (!phrase.empty() && (phrase.back() == ' ' || phrase.back() == '\t')) phrase.pop_back();
@@ -440,7 +442,7 @@ void CmdBreak(TKobuBase& base) {
       return;
     case rcCall:
     case rcEvent:
-      base.CurrentPosition = r.ReturnPos;
+      ReturnFromCall(base, r);
       return;
     default:
       return;
@@ -578,8 +580,7 @@ void CmdReturn(TKobuBase& base) {
     discarded.Add(r);
     if (!base.RunControl.Pop(r)) ScriptError(base, "「戻る」べき場所がありません。");
   }
-  base.CurrentPosition = r.ReturnPos;
-  base.ScriptFileName = r.FileName;
+  ReturnFromCall(base, r);
 }
 
 // A file name from a script: "\\" separates like "/", a drive letter goes.

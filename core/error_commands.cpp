@@ -38,7 +38,10 @@ void CmdSetErrorHandler(TKobuBase& base) {
 
 void CmdResumeAfterError(TKobuBase& base) {
   base.ErrorHandlerJumps = 0;
-  if (base.ErrorResumePos) base.CurrentPosition = base.ErrorResumePos;
+  if (base.ErrorResumePos) {
+    base.CurrentPosition = base.ErrorResumePos;
+    base.CurrentLine = base.ErrorResumeLine;
+  }
 }
 
 // 終了処理設定: the label runs once when the program is asked to end; setting

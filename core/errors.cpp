@@ -94,6 +94,10 @@ namespace {
 constexpr int kMaxErrorHandlerJumps = 10000;
 }  // namespace
 
+std::string RunningCommandName(TKobuBase& base, const char* fallbackUtf8) {
+  return base.CurrentCommandWord.empty() ? sj(fallbackUtf8) : std::string(base.CurrentCommandWord);
+}
+
 void HandleScriptError(TKobuBase& base, const std::string& message, bool isScriptError) {
   try {
     if (base.ErrorMessage) {
@@ -106,6 +110,7 @@ void HandleScriptError(TKobuBase& base, const std::string& message, bool isScrip
     }
     if (base.ErrorHandler) {
       base.ErrorResumePos = base.CurrentPosition;
+      base.ErrorResumeLine = base.CurrentLine;
       base.CurrentPosition = base.ErrorHandler->Data;
       return;
     }

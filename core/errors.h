@@ -48,6 +48,10 @@ void Warn(TKobuBase& base, std::string_view message);
 [[noreturn]] void ScriptErrorSj(TKobuBase& base, std::string_view messageSj,
                                 std::initializer_list<std::string_view> args = {});
 
+// The name of the command whose handler is running, as the statement named it
+// (CHR and 文字 share one handler); `fallbackUtf8` when that is not known.
+std::string RunningCommandName(TKobuBase& base, const char* fallbackUtf8);
+
 // Called by the run loop for every failure of a statement. Never throws.
 void HandleScriptError(TKobuBase& base, const std::string& message, bool isScriptError);
 // Shows the error log and applies the user's choice.

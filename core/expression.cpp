@@ -524,7 +524,11 @@ long double TextToNumber(std::string_view text) {
   return ScanNumber(half);
 }
 
-std::string NumberToText(long double value) {
+namespace {
+
+// 15 significant digits; with the value written as 0.d1d2... x 10^e, fixed
+// notation for lowestFixed <= e <= 15, scientific otherwise.
+std::string GeneralFormat(long double value, int lowestFixed) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0) return "0";
@@ -552,7 +556,7 @@ std::string NumberToText(long double value) {
   std::string out;
   if (negative) out += '-';
   int e = x + 1;  // the value is 0.d1d2... x 10^e
-  if (e >= -3 && e <= 15) {
+  if (e >= lowestFixed && e <= 15) {
     if (e <= 0) {
       out += "0.";
       out.append(static_cast<size_t>(-e), '0');
@@ -577,5 +581,11 @@ std::string NumberToText(long double value) {
   }
   return out;
 }
+
+}  // namespace
+
+std::string FormatNumber(long double value) { return GeneralFormat(value, -3); }
+
+std::string NumberToText(long double value) { return GeneralFormat(value, -4); }
 
 }  // namespace kobu

@@ -18,10 +18,11 @@ std::string EvaluateExpressionText(TKobuBase& base, const std::string& text);
 
 // The tolerant conversion used by every numeric operand and argument.
 long double TextToNumber(std::string_view text);
-// The general number-to-text conversion, 15 significant digits (1E15,
-// 0.0001, 1E-5, 0.333333333333333); the evaluator and the commands share it.
+// How the evaluator writes a numeric result: 15 significant digits, fixed
+// notation from 0.0001 up to 15 digits before the point (1E15, 1E-5).
+std::string FormatNumber(long double value);
+// How the commands write a floating result: the same digits, fixed notation
+// from 0.00001 up (0.000015, 1.23E-6).
 std::string NumberToText(long double value);
-// The evaluator's name for the same conversion.
-inline std::string FormatNumber(long double value) { return NumberToText(value); }
 
 }  // namespace kobu

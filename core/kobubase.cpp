@@ -141,9 +141,11 @@ void TKobuBase::ResetForRun() {
   Sore = So = Soshite = Moshi = Naraba = Nara = Chigaeba = Denakereba = nullptr;
   Kaisu = ErrorMessage = CannotTerminate = nullptr;
   ErrorHandler = TerminationHandler = nullptr;
+  CurrentCommandWord = {};
   ErrorHandlerJumps = 0;
   ShowErrors = 1;
   ErrorResumePos = nullptr;
+  ErrorResumeLine = 0;
   Words.Clear();
   Particles.Clear();
   StatementCache->Clear();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/kbhash.h"
@@ -139,6 +140,11 @@ struct TKobuBase {
   bool ImplicitSore = false;
   std::string LastTypeMark;
   const THandler* Handlers = nullptr;  // kCommandNumbers entries, set by the registry
+  // Every command name as the registry spells it (言う, not the stored 言).
+  std::unordered_set<std::string> CommandSpellings;
+  // The word that named the command whose handler is running: argument
+  // errors name the command as the script wrote it.
+  std::string_view CurrentCommandWord;
   // Statements already read, in their ready form, and where words already
   // read end (never null).
   std::unique_ptr<TStatementCache> StatementCache;
@@ -195,6 +201,7 @@ struct TKobuBase {
   int ShowErrors = 1;
   THashNode* ErrorHandler = nullptr;
   const char* ErrorResumePos = nullptr;
+  int32_t ErrorResumeLine = 0;  // the failed statement's line, for a resume inside a block copy
   THashNode* TerminationHandler = nullptr;
   // Jumps to the error handler since it last resumed: a handler that fails
   // itself would otherwise loop forever.

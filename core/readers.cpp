@@ -80,21 +80,46 @@ bool IsTableWord(TKobuBase& base, std::string_view text) {
   return base.Words.Find(text, false) != nullptr;
 }
 
+// True when nothing but blanks stands between p and the end of its statement.
+bool EndsStatement(const char* p) {
+  while (*p == ' ' || *p == '\t') ++p;
+  return *p == 0 || *p == '\r' || *p == '\n' || *p == ';';
+}
+
 // Length of the particle at q inside the run ending at e (0 when none): the
 // longest, unless a shorter one is followed by a word of the table and the
-// longest is not (サブを呼ぶ: を before the command 呼ぶ, not を呼ぶ).
-size_t ChooseParticle(TKobuBase& base, const char* q, const char* e) {
+// longest is not (サブを呼ぶ: を before the command 呼ぶ, not を呼ぶ). A command
+// after the shorter one must end the statement to be its command: in
+// 「受信」を呼ぶ「t」という... the particle is を呼ぶ.
+size_t ChooseParticle(TKobuBase& base, const char* q, const char* e, bool whole) {
   size_t plen = base.Particles.MatchAt(q, e);
   if (!plen || IsTableWord(base, std::string_view(q + plen, e - q - plen))) return plen;
+  bool last = whole && EndsStatement(e);
   size_t chosen = plen;
   base.Particles.ForEachMatch(q, e, [&](size_t len) {
-    if (chosen == plen && len < plen && IsTableWord(base, std::string_view(q + len, e - q - len)))
-      chosen = len;
+    if (chosen != plen || len >= plen) return;
+    std::string_view rest(q + len, e - q - len);
+    if (!IsTableWord(base, rest)) return;
+    if (!last && IsCallableWord(base.Words.Find(StripOkurigana(rest), false))) return;
+    chosen = len;
   });
   return chosen;
 }
 
 bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
+
+// True when the hiragana particle at q, after the kanji or katakana at prev,
+// only begins the okurigana of one word: the rest of the run up to e is
+// hiragana and does not begin with a word of the table (撫でる, 落とす,
+// 見つける stay whole; 名前をそれに splits before それ).
+bool IsOkuriganaOf(TKobuBase& base, const char* prev, const char* q, const char* after, const char* e) {
+  if (CharLen(prev) != 2 || !IsHiraganaAt(q) || after >= e) return false;
+  for (const char* r = after; r < e; r += CharLen(r)) {
+    if (!IsHiraganaAt(r)) return false;
+    if (IsTableWord(base, std::string_view(after, r + CharLen(r) - after))) return false;
+  }
+  return true;
+}
 
 // Where the word that begins at s ends (s is not at a delimiter).
 // A word is the whole run when it ends in の時 or is itself a word of the
@@ -122,7 +147,7 @@ const char* WordEnd(TKobuBase& base, const char* s) {
   const char* knownLimit = s + std::min(run.size(), LongestWordText(base));
   for (const char* k = s + CharLen(s); k < e && k <= knownLimit; k += CharLen(k))
     if (base.Particles.MatchAt(k, e) && IsTableWord(base, std::string_view(s, k - s))) known = k;
-  if (known) return known + ChooseParticle(base, known, e);
+  if (known) return known + ChooseParticle(base, known, e, whole);
 
   const char* prev = s;
   const char* q = s + CharLen(s);
@@ -131,7 +156,7 @@ const char* WordEnd(TKobuBase& base, const char* s) {
     if (len == 2 && q[0] == te[0] && q[1] == te[1] && static_cast<size_t>(q + 2 - s) <= LongestWordText(base)) {
       if (IsCallableWord(base.Words.Find(std::string_view(s, q + 2 - s), true))) return q + 2;
     }
-    size_t plen = ChooseParticle(base, q, e);
+    size_t plen = ChooseParticle(base, q, e, whole);
     // A particle written in kanji or katakana (度, 秒, 文字, 個目の) is part of a
     // compound (一度目, 文字列) unless a letter or digit stands before it; after
     // a word of the table it was found above.
@@ -139,7 +164,8 @@ const char* WordEnd(TKobuBase& base, const char* s) {
     if (plen) {
       const char* after = q + plen;
       bool runEnds = after >= e && whole;
-      if (!IsHiraganaAt(prev) || runEnds || (after < e && !IsHiraganaAt(after)) ||
+      bool afterStem = !IsHiraganaAt(prev) && !(whole && IsOkuriganaOf(base, prev, q, after, e));
+      if (afterStem || runEnds || (after < e && !IsHiraganaAt(after)) ||
           IsTableWord(base, std::string_view(after, e - after)))
         return after;
     }
@@ -158,22 +184,24 @@ std::string ReadRun(const char*& p) {
   return std::string(s, p - s);
 }
 
-size_t TWordEndCache::Find(std::string_view run, uint64_t generation) const {
-  auto it = entries_.find(run);
-  return (it != entries_.end() && it->second.Generation == generation) ? it->second.Length : kUnknown;
+size_t TWordEndCache::Find(std::string_view run, bool last, uint64_t generation) const {
+  const auto& entries = entries_[last];
+  auto it = entries.find(run);
+  return (it != entries.end() && it->second.Generation == generation) ? it->second.Length : kUnknown;
 }
 
-void TWordEndCache::Store(std::string_view run, uint64_t generation, size_t length) {
+void TWordEndCache::Store(std::string_view run, bool last, uint64_t generation, size_t length) {
   // Runs are names and short phrases; a script that makes endless new ones
   // starts the table again rather than growing it.
   constexpr size_t kMaxEntries = 8192;
-  auto it = entries_.find(run);
-  if (it != entries_.end()) {
+  auto& entries = entries_[last];
+  auto it = entries.find(run);
+  if (it != entries.end()) {
     it->second = TEntry{generation, length};
     return;
   }
-  if (entries_.size() >= kMaxEntries) entries_.clear();
-  entries_.emplace(std::string(run), TEntry{generation, length});
+  if (entries.size() >= kMaxEntries) entries.clear();
+  entries.emplace(std::string(run), TEntry{generation, length});
 }
 
 std::string ReadWord(TKobuBase& base, const char*& p) {
@@ -189,11 +217,12 @@ std::string ReadWord(TKobuBase& base, const char*& p) {
     p = WordEnd(base, s);
     return std::string(s, p - s);
   }
+  bool last = EndsStatement(e);
   uint64_t generation = base.WordsGeneration();
-  size_t length = base.WordEndCache->Find(run, generation);
+  size_t length = base.WordEndCache->Find(run, last, generation);
   if (length == TWordEndCache::kUnknown) {
     length = static_cast<size_t>(WordEnd(base, s) - s);
-    base.WordEndCache->Store(run, generation, length);
+    base.WordEndCache->Store(run, last, generation, length);
   }
   p = s + length;
   return std::string(s, length);
@@ -211,7 +240,7 @@ std::string ReadParticleOrWord(TKobuBase& base, const char*& p) {
       p = e;
       return w;
     }
-    size_t plen = ChooseParticle(base, p, e);
+    size_t plen = ChooseParticle(base, p, e, whole);
     if (plen) {
       std::string w(p, plen);
       p += plen;

@@ -10,15 +10,19 @@ namespace kobu {
 struct TKobuBase;
 
 // Where the word at the start of a run of word characters ends. That depends
-// on the run and on the words and particles known, nothing else, so a run
-// read again under the same words ends where it ended before.
+// on the run, on whether the statement ends right after it, and on the words
+// and particles known, nothing else, so a run read again under the same words
+// ends where it ended before.
 class TWordEndCache {
  public:
   static constexpr size_t kUnknown = static_cast<size_t>(-1);
   // The word's length in bytes, or kUnknown.
-  size_t Find(std::string_view run, uint64_t generation) const;
-  void Store(std::string_view run, uint64_t generation, size_t length);
-  void Clear() { entries_.clear(); }
+  size_t Find(std::string_view run, bool last, uint64_t generation) const;
+  void Store(std::string_view run, bool last, uint64_t generation, size_t length);
+  void Clear() {
+    entries_[0].clear();
+    entries_[1].clear();
+  }
 
  private:
   struct TRunHash {
@@ -29,7 +33,8 @@ class TWordEndCache {
     uint64_t Generation;
     size_t Length;
   };
-  std::unordered_map<std::string, TEntry, TRunHash, std::equal_to<>> entries_;
+  // [1]: runs that end their statement.
+  std::unordered_map<std::string, TEntry, TRunHash, std::equal_to<>> entries_[2];
 };
 
 // Skips tab, space, "," and the byte 0xA4.

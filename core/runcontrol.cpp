@@ -95,8 +95,7 @@ void CheckRunControlInner(TKobuBase& base, TRunControl& r) {
     }
     case rcCall:
     case rcEvent:
-      base.CurrentPosition = r.ReturnPos;
-      base.ScriptFileName = r.FileName;
+      ReturnFromCall(base, r);
       return;
   }
   ScriptErrorSj(base, sj("特定できないシステムエラーです(ToT)") + sj("\"CheckRunControl\"で未定義の構文があります。"));
@@ -106,13 +105,14 @@ void CheckRunControlInner(TKobuBase& base, TRunControl& r) {
 class TNestedRun {
  public:
   explicit TNestedRun(TKobuBase& base)
-      : base_(base), savedPos_(base.CurrentPosition), savedFile_(base.ScriptFileName) {
+      : base_(base), savedPos_(base.CurrentPosition), savedFile_(base.ScriptFileName), savedLine_(base.CurrentLine) {
     base.RunControl.PushFrame();
   }
   ~TNestedRun() {
     base_.RunControl.PopFrame();
     base_.CurrentPosition = savedPos_;
     base_.ScriptFileName = savedFile_;
+    base_.CurrentLine = savedLine_;
   }
   TNestedRun(const TNestedRun&) = delete;
   TNestedRun& operator=(const TNestedRun&) = delete;
@@ -121,6 +121,7 @@ class TNestedRun {
   TKobuBase& base_;
   const char* savedPos_;
   std::string savedFile_;
+  int32_t savedLine_;
 };
 
 }  // namespace
@@ -204,6 +205,12 @@ void RunLoop(TKobuBase& base) {
   }
 }
 
+void ReturnFromCall(TKobuBase& base, const TRunControl& r) {
+  base.CurrentPosition = r.ReturnPos;
+  base.ScriptFileName = r.FileName;
+  base.CurrentLine = r.Line;
+}
+
 void CallLabel(TKobuBase& base, THashNode* label) {
   if (!label->Pattern.empty()) {
     // A label made a function takes its arguments by its pattern.
@@ -222,6 +229,7 @@ void CallLabel(TKobuBase& base, THashNode* label) {
   r.ReturnPos = base.CurrentPosition;
   r.ExitPos = label->Data;
   r.FileName = base.ScriptFileName;
+  r.Line = base.CurrentLine;
   base.RunControl.Push(std::move(r));
   base.ScriptFileName = label->TypeMark;
   base.CurrentPosition = label->Data;

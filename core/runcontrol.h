@@ -33,6 +33,7 @@ struct TRunControl {
   std::shared_ptr<const std::string> Body;
   std::string FileName;
   std::string Condition;
+  int32_t Line = 0;                                        // rcCall, rcEvent: the caller's line
   THashNode* Target = nullptr;                             // rcFor: the counter variable
   std::shared_ptr<std::vector<std::string>> Items;         // rcEach: the item list
 
@@ -72,6 +73,9 @@ void RunLoop(TKobuBase& base);
 // Decides where to go when the cursor reaches the end of a block copy.
 void CheckRunControl(TKobuBase& base);
 
+// Goes back to where a call or event record was made: cursor, file and line
+// (a one-line block copy has no line marker of its own to find it again).
+void ReturnFromCall(TKobuBase& base, const TRunControl& r);
 // A label word used as a command (or through 呼ぶ): pushes rcCall and jumps.
 void CallLabel(TKobuBase& base, THashNode* label);
 // A label used as a function: a nested run in its own frame; the result is in それ.

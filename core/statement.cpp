@@ -123,11 +123,23 @@ std::string Tail(TKobuBase& base, const char*& p) {
 }
 
 // An index of an element reference, unevaluated: a group (with its
-// parentheses), a number, or a word.
+// parentheses), a number, or a word. A word read together with its particle
+// (B#Iを言う, A#Iは5) gives the particle back to the statement.
 std::string ReadElementIndex(TKobuBase& base, const char*& p) {
   if (*p == '(') return "(" + ReadGroup(base, p) + ")";
   if (*p == '$' || (*p >= '0' && *p <= '9')) return ReadNumberText(p);
-  return ReadWord(base, p);
+  std::string w = ReadWord(base, p);
+  if (base.Words.Find(w, false)) return w;
+  const char* end = w.data() + w.size();
+  for (size_t k = w.empty() ? 0 : CharLenAt(w, 0); k < w.size(); k += CharLenAt(w, k)) {
+    size_t len = base.Particles.MatchAt(w.data() + k, end);
+    if (len && k + len == w.size()) {
+      p -= len;
+      w.resize(k);
+      break;
+    }
+  }
+  return w;
 }
 
 // Both return true when the step goes on at its start: a possessive word
@@ -187,9 +199,7 @@ bool StatementStep(TKobuBase& base, const char*& cursor) {
       while (*cursor == ' ') ++cursor;
       if (*cursor == '#') {
         ++cursor;
-        std::string second = ReadElementIndex(base, cursor);
-        if (DropSuffix(second, W().ha)) cursor -= W().ha.size();
-        w += "#" + EvaluateArgument(base, second);
+        w += "#" + EvaluateArgument(base, ReadElementIndex(base, cursor));
       }
       if (*cursor && !IsDelimiter(cursor)) w += ReadParticleOrWord(base, cursor);
       return Completion(base, std::move(w), cursor, false);
@@ -280,7 +290,7 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
         cursor = afterWord;
         CallWithParentheses(base, w, cursor, false);
       } else {
-        ExecuteWord(base, n);
+        ExecuteWord(base, n, w);
       }
       return false;
     }
@@ -299,6 +309,7 @@ bool Completion(TKobuBase& base, std::string w, const char*& cursor, bool plain)
     }
   }
   if (plain && *cursor == '(' && IsCallableWord(base.Words.Find(w, true))) {
+    cursor = afterWord;  // the "(" must follow the name directly
     std::string result = CallWithParentheses(base, w, cursor, false);
     if (!cursor) return false;  // 待機() and 終わる() end the run here
     const char* q = cursor;
@@ -378,6 +389,21 @@ class TFlagGuard {
   bool saved_;
 };
 
+// Names the command whose handler runs, for its argument errors.
+class TCurrentCommand {
+ public:
+  TCurrentCommand(TKobuBase& base, std::string_view written) : base_(base), saved_(base.CurrentCommandWord) {
+    base.CurrentCommandWord = written;
+  }
+  ~TCurrentCommand() { base_.CurrentCommandWord = saved_; }
+  TCurrentCommand(const TCurrentCommand&) = delete;
+  TCurrentCommand& operator=(const TCurrentCommand&) = delete;
+
+ private:
+  TKobuBase& base_;
+  std::string_view saved_;
+};
+
 void TrimBlanks(std::string& s) {
   size_t a = 0, b = s.size();
   while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
@@ -423,7 +449,7 @@ void FlushStatement(TKobuBase& base) {
   base.ArgumentStack.pop_back();
   THashNode* node = base.Words.Find(word, true);
   if (node) {
-    RunStatementWord(base, node);
+    RunStatementWord(base, node, word);
     return;
   }
   std::string all;
@@ -434,8 +460,8 @@ void FlushStatement(TKobuBase& base) {
   ScriptErrorSj(base, sj("\"%s\"は未定義の命令です。(;o;)<綴りミスか、命令の引数に注意！"), {all});
 }
 
-void RunStatementWord(TKobuBase& base, THashNode* node) {
-  ExecuteWord(base, node);
+void RunStatementWord(TKobuBase& base, THashNode* node, std::string_view written) {
+  ExecuteWord(base, node, written);
   if (!base.ArgumentStack.empty()) {
     std::string msg = FillArgs(sj("\"%s\"命令の引数に誤りがあります。引数が多いです。\""), {node->Name});
     for (const auto& a : base.ArgumentStack) msg += a + "\r\n";
@@ -445,10 +471,10 @@ void RunStatementWord(TKobuBase& base, THashNode* node) {
   }
 }
 
-void ExecuteWord(TKobuBase& base, THashNode* node) {
+void ExecuteWord(TKobuBase& base, THashNode* node, std::string_view written) {
   switch (node->Kind) {
     case wkCommand:
-      DispatchCommand(base, node);
+      DispatchCommand(base, node, written);
       return;
     case wkLabel:
       CallLabel(base, node);
@@ -501,13 +527,14 @@ void BindArguments(TKobuBase& base, THashNode* node) {
   if (stack.size() > 5000) ScriptError(base, "スタックが一杯になりました。ラベルなどに再帰呼び出しがないか確認！");
 }
 
-void DispatchCommand(TKobuBase& base, THashNode* node) {
+void DispatchCommand(TKobuBase& base, THashNode* node, std::string_view written) {
   BindArguments(base, node);
   THandler handler = nullptr;
   if (base.Handlers && node->Number >= 0 && node->Number < kCommandNumbers) handler = base.Handlers[node->Number];
   if (!handler) ScriptError(base, "\"%s\":こぶらね命令のリンク切れ。作者へ報告を！", {node->Name});
   try {
     TFlagGuard positional(base.PositionalMode, false);
+    TCurrentCommand running(base, written);
     handler(base);
   } catch (const EKobu& e) {
     EKobu wrapped(base, FormatScriptError(base, FillArgs(sj("システム命令実行中のエラー。理由は,%s"), {e.Message()})));
@@ -530,9 +557,9 @@ std::string CallWithParentheses(TKobuBase& base, const std::string& name, const 
   std::string savedValue = base.Sore->Value, savedMark = base.Sore->TypeMark;
   {
     TFlagGuard positional(base.PositionalMode, true);
-    if (node->Kind == wkCommand) DispatchCommand(base, node);
+    if (node->Kind == wkCommand) DispatchCommand(base, node, name);
     else if (node->Kind == wkLabel) RunLabelNested(base, node, true);
-    else ExecuteWord(base, node);
+    else ExecuteWord(base, node, name);
   }
   std::string result = base.Sore->Value;
   if (push) base.ArgumentStack.push_back(result);
@@ -632,9 +659,9 @@ void Assign(TKobuBase& base, const std::string& target, const char*& cursor) {
 
   THashNode* node = base.Words.Find(name, false);
   if (!node) {
-    // A command under other okurigana (言うは) is still the command.
-    THashNode* command = base.Words.Find(name, true);
-    if (command && command->Kind == wkCommand && command->Name != W().sagyouFolder)
+    // A command's own spelling (言う) still names the command; other
+    // okurigana (言い) make a new variable beside it.
+    if (base.CommandSpellings.count(name) && name != W().sagyouFolder)
       ScriptError(base, "\"%s\"は\"%s\"で予約語なので代入できません。", {name, W().systemCommand});
     node = CreateVariable(base, name);
   }

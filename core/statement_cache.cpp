@@ -265,20 +265,22 @@ bool TStatementCache::Run(TKobuBase& base, const char*& p) {
     p += e.Text.size();
     THashNode* node = e.Source;
     if (node && base.ArgumentStack.empty()) {
+      // The entry may go while the word runs; its spelling must stay.
+      std::string written = e.Literal;
       if (!*p) {
-        RunStatementWord(base, node);
+        RunStatementWord(base, node, written);
         return true;
       }
       if (*p == ';') {
         ++p;
-        RunStatementWord(base, node);
+        RunStatementWord(base, node, written);
         return true;
       }
       if (p[-1] != ',') {
         const char* linePos = p;
         ReadLineMarker(base, p);
         TStatementLineGuard line(base, linePos);
-        RunStatementWord(base, node);
+        RunStatementWord(base, node, written);
         return true;
       }
     }
@@ -310,7 +312,7 @@ bool TStatementCache::Run(TKobuBase& base, const char*& p) {
       if (base.ExpressionDepth + 2 > kMaxExpressionDepth) return false;
       long double v = 0;
       if (!Evaluate(e.Steps, v)) return false;
-      target->Value = NumberToText(v);
+      target->Value = FormatNumber(v);
       MarkNumber(target->TypeMark);
       MarkNumber(base.LastTypeMark);
       break;

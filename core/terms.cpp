@@ -171,7 +171,16 @@ std::string ReadIndex(TKobuBase& base, const char*& p) {
     std::string g = ReadGroup(base, p);
     return EvaluateExpressionText(base, g);
   }
-  return ReadTerm(base, p, nullptr);
+  // A word is read first and then taken as a term by itself, so in B#I#J the
+  // first index is I's value, not an element of it.
+  const char* start = p;
+  std::string word = ReadWord(base, p);
+  if (word.empty() || *p == '(') {
+    p = start;
+    return ReadTerm(base, p, nullptr);
+  }
+  const char* q = word.c_str();
+  return ReadTerm(base, q, nullptr);
 }
 
 // name=value lines: the value of the line named `key`.
@@ -345,7 +354,7 @@ std::string ReadTerm(TKobuBase& base, const char*& p, const char* limit) {
     case wkCommand: {
       std::string savedValue = base.Sore->Value, savedMark = base.Sore->TypeMark;
       SkipBlanks(p);
-      DispatchCommand(base, n);
+      DispatchCommand(base, n, w);
       std::string v = base.Sore->Value;
       base.LastTypeMark = base.Sore->TypeMark;
       base.Sore->Value = std::move(savedValue);

@@ -459,7 +459,7 @@ void CmdWorkingFolder(TKobuBase& base) {
 
 void CmdMakeFolder(TKobuBase& base) {
   std::string path = TrimText(ArgText(base));
-  if (path.empty()) ScriptError(base, "\"%s\"命令の引数に誤りがあります。引数を指定してください。", {sj("フォルダ作成")});
+  if (path.empty()) ScriptError(base, "\"%s\"命令の引数に誤りがあります。引数を指定してください。", {RunningCommandName(base, "フォルダ作成")});
   if (!CheckFileAccess(base, path, Quoted(path) + sj(" にフォルダを作成します。"))) return;
   std::error_code ec;
   fs::create_directories(NativePath(path), ec);

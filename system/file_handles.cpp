@@ -307,7 +307,7 @@ void CmdOpenHandleWithMode(TKobuBase& base) {
       case 2: flags = O_RDWR; break;
       default:
         ScriptError(base, "\"%s\"命令の引数に誤りがあります。ファイルを開くモード%sは使えません。",
-                    {sj("ハンドルを詳しく開く"), std::to_string(mode)});
+                    {RunningCommandName(base, "ハンドルを詳しく開く"), std::to_string(mode)});
     }
   }
   if (!MayOperateOn(base, file)) return;

@@ -199,27 +199,59 @@ TEST(Base64, EncodeAndDecode) {
   for (const char* bad : {"YWJ", "YW=j", "Y===", "YW*j", "YWJjY"}) EXPECT_FALSE(Base64Decode(bad)) << bad;
 }
 
+namespace {
+
+// One encoded word as the encoder writes it.
+std::string Word(const char* utf8) { return "=?ISO-2022-JP?B?" + Base64Encode(SjisToJis(sj(utf8))) + "?="; }
+
+}  // namespace
+
 TEST(MailHeader, Encode) {
-  const std::string word1 = "=?ISO-2022-JP?B?" + Base64Encode(SjisToJis(sj("件名"))) + "?=";
-  const std::string word2 = "=?ISO-2022-JP?B?" + Base64Encode(SjisToJis(sj("テスト"))) + "?=";
-  EXPECT_EQ(MailHeaderEncode(sj("件名 テスト")), word1 + " " + word2);
-  EXPECT_EQ(MailHeaderEncode("Re: abc"), "Re: abc");
-  // Half-width katakana never go out as raw 8-bit bytes.
-  std::string kana = MailHeaderEncode("a\xB6\xDE");
-  EXPECT_EQ(kana, "a=?ISO-2022-JP?B?" + Base64Encode(kEsc2 + "%," + kEsc1) + "?=");
-  EXPECT_EQ(MailHeaderEncode("=?ISO-2022-JP?B?x"), "=?ISO-2022-JP?B?x?=");
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      // Blanks between Japanese runs go inside one word: readers drop the
+      // white space between adjacent words.
+      {sj("件名 テスト"), "=?ISO-2022-JP?B?GyRCN29MPhsoSiAbJEIlRiU5JUgbKEo=?="},
+      {sj("送信 \t太郎 様"), Word("送信 \t太郎 様")},
+      // At a border to ASCII text the blanks stay outside.
+      {sj("Re: 【重要】 お知らせ"), "Re: " + Word("【重要】 お知らせ")},
+      {sj(" 会議 12/15 (月) 延期 "), " " + Word("会議") + " 12/15 (" + Word("月") + ") " + Word("延期") + " "},
+      {"Re: abc", "Re: abc"},
+      // Half-width katakana never go out as raw 8-bit bytes.
+      {"a\xB6\xDE \xB1", "a=?ISO-2022-JP?B?" + Base64Encode(kEsc2 + "%," + kEsc1 + " " + kEsc2 + "%\"" + kEsc1) + "?="},
+      {"=?ISO-2022-JP?B?x", "=?ISO-2022-JP?B?x?="},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MailHeaderEncode(c.in), c.out) << c.in;
 }
 
 TEST(MailHeader, Decode) {
-  EXPECT_EQ(MailHeaderDecode(MailHeaderEncode(sj("件名 テスト"))), sj("件名 テスト"));
-  EXPECT_EQ(MailHeaderDecode("Re: =?iso-2022-jp?b?" + Base64Encode(SjisToJis(sj("漢字"))) + "?= ok"),
-            sj("Re: 漢字 ok"));
-  // Cut at the first control byte.
-  EXPECT_EQ(MailHeaderDecode("abc\x01" "def"), "abc");
-  // Half-width katakana of a raw header survive.
-  EXPECT_EQ(MailHeaderDecode("\xB6\xC5 kana"), "\xB6\xC5 kana");
-  // A word that is no Base64 is kept as written.
-  EXPECT_EQ(MailHeaderDecode("=?ISO-2022-JP?B?***?="), "=?ISO-2022-JP?B?***?=");
+  const std::string w1 = Word("送信"), w2 = Word("太郎"), bad = "=?ISO-2022-JP?B?***?=";
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {MailHeaderEncode(sj("件名 テスト")), sj("件名 テスト")},
+      // Linear white space between adjacent words goes, folds included.
+      {w1 + " \t" + w2, sj("送信太郎")},
+      {w1 + "\r\n " + w2 + "\n\t" + w1, sj("送信太郎送信")},
+      // Text outside words stays; a fold there loses its line end only,
+      // and a line end without a blank after it is no fold.
+      {"Re: =?iso-2022-jp?b?" + Base64Encode(SjisToJis(sj("漢字"))) + "?= ok", sj("Re: 漢字 ok")},
+      {w1 + " x " + w2, sj("送信 x 太郎")},
+      {"Re: [ml:12]\r\n " + w1, sj("Re: [ml:12] 送信")},
+      {sj("表題\r\n ソフト"), sj("表題 ソフト")},  // raw Shift-JIS, trail bytes '\\'
+      {"a\r\n\tb\r\nc " + w1 + "\r\n" + w2, sj("a\tb\r\nc 送信\r\n太郎")},
+      // A word that is no Base64 is kept as written, with its blanks.
+      {bad, bad},
+      {w1 + " " + bad + " " + w2, sj("送信 ") + bad + sj(" 太郎")},
+      // A word of plain ASCII reads as its text, not cut at an escape.
+      {"=?ISO-2022-JP?B?" + Base64Encode("plain ascii") + "?= tail", "plain ascii tail"},
+      // Cut at the first control byte.
+      {"abc\x01" "def", "abc"},
+      // Half-width katakana of a raw header survive.
+      {"\xB6\xC5 kana", "\xB6\xC5 kana"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MailHeaderDecode(c.in), c.out) << c.in;
 }
 
 TEST(Mailbox, TakesOneMessage) {
