@@ -173,6 +173,12 @@ constexpr int kColour(int r, int g, int b) { return r + g * 256 + b * 65536; }
 
 int SystemVariableCount() { return static_cast<int>(std::size(kRows)); }
 
+std::vector<std::string> SystemVariableNames() {
+  std::vector<std::string> names;
+  for (const auto& row : kRows) names.push_back(sj(row.name));
+  return names;
+}
+
 void RegisterSystemVariables(TKobuBase& base, const TComputedValues& values) {
   for (const auto& row : kRows) {
     std::string value;

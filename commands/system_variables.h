@@ -1,6 +1,7 @@
 // The system variables: words every script finds from the start.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace kobu {
 
@@ -18,5 +19,7 @@ struct TComputedValues {
 // interpreter reads directly.
 void RegisterSystemVariables(TKobuBase& base, const TComputedValues& values);
 int SystemVariableCount();
+// Their names in table order (CP932).
+std::vector<std::string> SystemVariableNames();
 
 }  // namespace kobu

@@ -551,7 +551,16 @@ std::string CallWithParentheses(TKobuBase& base, const std::string& name, const 
     base.ArgumentStack.push_back(name);
     return std::string();
   }
-  if (*cursor != '(') ScriptError(base, "関数\"%s\"の呼び出しで、引数の()は、すぐ後ろに書いてください。", {name});
+  if (*cursor != '(') {
+    // The call is abandoned whole: the run must not go on inside its arguments.
+    const char* p = cursor;
+    SkipBlanks(p);
+    if (*p == '(') {
+      ReadGroup(base, p);
+      cursor = p;
+    }
+    ScriptError(base, "関数\"%s\"の呼び出しで、引数の()は、すぐ後ろに書いてください。", {name});
+  }
   std::string list = ReadGroup(base, cursor);
   if (!list.empty()) PushArgumentList(base, list);
   std::string savedValue = base.Sore->Value, savedMark = base.Sore->TypeMark;

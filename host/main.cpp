@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "commands/registry.h"
+#include "commands/system_variables.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
 #include "core/preprocess.h"
@@ -119,12 +120,35 @@ int PackMain(const std::vector<std::string>& params, kobu::TScriptEncoding encod
 
 // The registry as a reference: name as written, pattern, number, and whether
 // the command works yet.
+// A value on one line of the list: tabs and line ends written as \t, \r, \n.
+std::string OneLine(const std::string& cp932) {
+  std::string out;
+  for (char c : kobu::Cp932ToUtf8(cp932)) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// Every built-in word, one per line, tab-separated: the commands (name,
+// pattern, number, whether it works yet), then the system variables (name,
+// default, type mark, "変数").
 int PrintCommandList() {
   kobu::TKobuBase base;
   kobu::RegisterBuiltins(base);
   for (const kobu::TCommandRow* row : kobu::CommandRows()) {
     bool works = base.Handlers[row->number] != nullptr;
     std::printf("%s\t%s\t%d\t%s\n", row->name, row->pattern, row->number, works ? "使える" : "未実装");
+  }
+  for (const std::string& name : kobu::SystemVariableNames()) {
+    const kobu::THashNode* v = base.Words.Find(name, false);
+    std::printf("%s\t%s\t%s\t変数\n", OneLine(name).c_str(), v ? OneLine(v->Value).c_str() : "",
+                v ? OneLine(v->TypeMark).c_str() : "");
   }
   return 0;
 }

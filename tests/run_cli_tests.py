@@ -31,8 +31,13 @@ with tempfile.TemporaryDirectory() as work:
     check("--help", p.returncode == 0 and "使い方".encode() in p.stdout, p)
     p = run(["--list-commands"])
     lines = p.stdout.decode().splitlines()
-    check("--list-commands", p.returncode == 0 and len(lines) == 479 and "言う\t?と\t12\t使える" in lines
-          and "置換\t?の,?を,?に\t" in p.stdout.decode(), p)
+    # 479 command rows, then the 117 system variables: name, default, type mark.
+    check("--list-commands", p.returncode == 0 and len(lines) == 596 and "言う\t?と\t12\t使える" in lines
+          and "置換\t?の,?を,?に\t" in p.stdout.decode()
+          and lines.index("言う\t?と\t12\t使える") < 479
+          and "回数\t0\t回、反復、命令において、繰り返した回数をカウントしている変数e\t変数" in lines
+          and "赤色\t#FF0000\ts\t変数" in lines and lines[-1].endswith("\t変数")
+          and all(len(l.split("\t")) == 4 for l in lines), p)
     p = run(["--nonsense"])
     check("unknown option", p.returncode == 2 and b"--nonsense" in p.stderr, p)
     p = run(["--console", "missing.kbr"], cwd=work)

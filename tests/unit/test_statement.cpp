@@ -82,6 +82,18 @@ TEST_F(WordEnds, ParticleEndsTheWord) {
       {"母艦のパスを表示", "母艦のパスを|表示"},
       {"ランタイムのパス", "ランタイムのパス"},
       {"終点へ飛ぶ", "終点へ|飛ぶ"},
+      // Okurigana that begin with a particle stay with their verb; a word of
+      // the table after the particle still splits.
+      {"猫を撫でる", "猫を|撫でる"},
+      {"落とす", "落とす"},
+      {"見つける", "見つける"},
+      {"泳がせる", "泳がせる"},
+      {"名前をそれに", "名前を|それに"},
+      {"名前をはい", "名前を|はい"},
+      // A command after a shorter particle must end the statement.
+      {"1を呼ぶ", "1|を|呼ぶ"},
+      {"1を呼ぶ xという", "1|を呼ぶ|xという"},
+      {"終点へ飛ぶ 3秒後に", "終点へ飛ぶ|3秒後に"},
   };
   for (const auto& c : cases) EXPECT_EQ(Split(c.line), c.words) << c.line;
 }
