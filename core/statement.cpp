@@ -504,6 +504,14 @@ void BindArguments(TKobuBase& base, THashNode* node) {
   if (n > stack.size())
     ScriptErrorSj(base, FillArgs(sj("\"%s\"命令の引数に誤りがあります。"), {node->Name}) + "\"" + node->Pattern +
                             sj("\"の形式で指定してください。引数が少ないです。"));
+  // A word that ends in a longer particle of the pattern (個目の, 列目へ)
+  // belongs to that slot, not to a shorter one whose form its last
+  // character happens to be (の for を, へ for に).
+  auto ownedByLonger = [&](const std::string& word, size_t len) {
+    for (const auto& other : particles)
+      if (other.size() > len && EndsWithChars(word, other)) return true;
+    return false;
+  };
   std::vector<std::string> kept(n);
   for (size_t k = n; k-- > 0;) {
     const std::string& particle = particles[k];
@@ -511,6 +519,7 @@ void BindArguments(TKobuBase& base, THashNode* node) {
     for (size_t i = stack.size(); i-- > 0;) {
       size_t len = 0;
       bool ok = MatchesParticle(stack[i], particle, len);
+      if (ok && !base.PositionalMode && ownedByLonger(stack[i], len)) continue;
       if (!ok && !base.PositionalMode) continue;
       std::string word = std::move(stack[i]);
       stack.erase(stack.begin() + static_cast<long>(i));
