@@ -111,9 +111,12 @@ bool IsHiraganaAt(const char* p) { return IsHiraganaCode(CharCode(p)); }
 // True when the hiragana particle at q, after the kanji or katakana at prev,
 // only begins the okurigana of one word: the rest of the run up to e is
 // hiragana and does not begin with a word of the table (撫でる, 落とす,
-// 見つける stay whole; 名前をそれに splits before それ).
+// 見つける stay whole; 名前をそれに splits before それ). は always ends
+// the word: 名前はたろう is an assignment.
 bool IsOkuriganaOf(TKobuBase& base, const char* prev, const char* q, const char* after, const char* e) {
+  static const std::string ha = sj("は");
   if (CharLen(prev) != 2 || !IsHiraganaAt(q) || after >= e) return false;
+  if (static_cast<size_t>(after - q) == ha.size() && ha.compare(0, ha.size(), q, ha.size()) == 0) return false;
   for (const char* r = after; r < e; r += CharLen(r)) {
     if (!IsHiraganaAt(r)) return false;
     if (IsTableWord(base, std::string_view(after, r + CharLen(r) - after))) return false;

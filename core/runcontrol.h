@@ -30,10 +30,10 @@ struct TRunControl {
   int32_t Counter = 0;
   int32_t Limit = 0;
   TControlType ControlType = rcThen;
+  int32_t Line = 0;  // rcCall, rcEvent: the caller's line
   std::shared_ptr<const std::string> Body;
   std::string FileName;
   std::string Condition;
-  int32_t Line = 0;                                        // rcCall, rcEvent: the caller's line
   THashNode* Target = nullptr;                             // rcFor: the counter variable
   std::shared_ptr<std::vector<std::string>> Items;         // rcEach: the item list
 

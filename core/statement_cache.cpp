@@ -262,11 +262,12 @@ bool TStatementCache::Run(TKobuBase& base, const char*& p) {
     // A word that stands alone runs at the end of its statement: at once at
     // the end of a block, after ";", or once the line end is read (a comma
     // before it continues the statement on the next line).
+    // The word as written, in the program text: it outlives the entry,
+    // which may go while the word runs.
+    std::string_view written(p, e.Literal.size());
     p += e.Text.size();
     THashNode* node = e.Source;
     if (node && base.ArgumentStack.empty()) {
-      // The entry may go while the word runs; its spelling must stay.
-      std::string written = e.Literal;
       if (!*p) {
         RunStatementWord(base, node, written);
         return true;

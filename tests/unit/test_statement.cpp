@@ -90,6 +90,7 @@ TEST_F(WordEnds, ParticleEndsTheWord) {
       {"泳がせる", "泳がせる"},
       {"名前をそれに", "名前を|それに"},
       {"名前をはい", "名前を|はい"},
+      {"名前はたろう", "名前は|たろう"},
       // A command after a shorter particle must end the statement.
       {"1を呼ぶ", "1|を|呼ぶ"},
       {"1を呼ぶ xという", "1|を呼ぶ|xという"},
