@@ -13,10 +13,10 @@ import base64
 import email.header
 import os
 import random
-import subprocess
 import sys
-import tempfile
 import unicodedata
+
+from peer_script import run_over_files
 
 CRLF = b"\r\n"
 failures = []
@@ -160,30 +160,11 @@ def main():
     step("headers.sjis", "Aをメールヘッダエンコード", "headers.enc")
     lines.append("「done」と言う")
 
-    with tempfile.TemporaryDirectory(prefix="kobupeer-") as top:
-        work = os.path.join(top, "s")
-        os.mkdir(work)
-        for name, data in inputs.items():
-            with open(os.path.join(work, name), "wb") as f:
-                f.write(data)
-        with open(os.path.join(work, "check.kbr"), "w", encoding="utf-8") as f:
-            f.write("\n".join(lines) + "\n")
-        env = dict(os.environ)
-        env.pop("DISPLAY", None)
-        env.pop("WAYLAND_DISPLAY", None)
-        env["LANG"] = "C.UTF-8"
-        env["XDG_DATA_HOME"] = os.path.join(top, "data")
-        env["XDG_CONFIG_HOME"] = os.path.join(top, "config")
-        proc = subprocess.run([runtime, "--console", "check.kbr"], cwd=work, capture_output=True, env=env,
-                              timeout=120)
-        if proc.returncode != 0 or proc.stdout.strip() != b"done":
-            print("FAIL: the script did not run:", proc.stdout.decode(errors="replace"),
-                  proc.stderr.decode(errors="replace"))
-            return 1
-        out = {}
-        for name in os.listdir(work):
-            with open(os.path.join(work, name), "rb") as f:
-                out[name] = f.read()
+    proc, out = run_over_files(runtime, inputs, lines, "kobupeer-", timeout=120)
+    if proc.returncode != 0 or proc.stdout.strip() != b"done":
+        print("FAIL: the script did not run:", proc.stdout.decode(errors="replace"),
+              proc.stderr.decode(errors="replace"))
+        return 1
 
     def same(name, expected):
         got = out.get(name)

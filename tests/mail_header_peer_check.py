@@ -10,10 +10,10 @@ text Python itself reads from them. Texts go in and out as CP932 files.
 """
 import email.header
 import os
-import subprocess
 import sys
-import tempfile
 import unicodedata
+
+from peer_script import run_over_files
 
 SUBJECTS = [
     "送信 太郎",
@@ -70,30 +70,11 @@ def main():
         step(f"header{i}", h.encode("ascii"), "メールヘッダデコード", f"dec{i}")
     lines.append("「done」と言う")
 
-    with tempfile.TemporaryDirectory(prefix="kobumail-") as top:
-        work = os.path.join(top, "s")
-        os.mkdir(work)
-        for name, data in inputs.items():
-            with open(os.path.join(work, name), "wb") as f:
-                f.write(data)
-        with open(os.path.join(work, "check.kbr"), "w", encoding="utf-8") as f:
-            f.write("\n".join(lines) + "\n")
-        env = dict(os.environ)
-        env.pop("DISPLAY", None)
-        env.pop("WAYLAND_DISPLAY", None)
-        env["LANG"] = "C.UTF-8"
-        env["XDG_DATA_HOME"] = os.path.join(top, "data")
-        env["XDG_CONFIG_HOME"] = os.path.join(top, "config")
-        proc = subprocess.run([runtime, "--console", "check.kbr"], cwd=work, capture_output=True, env=env,
-                              timeout=60)
-        if proc.returncode != 0 or proc.stdout.strip() != b"done":
-            print("FAIL: the script did not run:", proc.stdout.decode(errors="replace"),
-                  proc.stderr.decode(errors="replace"))
-            return 1
-        out = {}
-        for name in os.listdir(work):
-            with open(os.path.join(work, name), "rb") as f:
-                out[name] = f.read()
+    proc, out = run_over_files(runtime, inputs, lines, "kobumail-", timeout=60)
+    if proc.returncode != 0 or proc.stdout.strip() != b"done":
+        print("FAIL: the script did not run:", proc.stdout.decode(errors="replace"),
+              proc.stderr.decode(errors="replace"))
+        return 1
 
     failures = []
     for i, t in enumerate(SUBJECTS):
