@@ -63,8 +63,8 @@ const char* const kBaseParticles[] = {
     "として", "という", "つ", "の中で", "を呼ぶ", "へ飛ぶ", "秒", "度", "文字", "列目から", "個目の",
 };
 
-const THandler* HandlerTable() {
-  static const std::array<THandler, kCommandNumbers> table = [] {
+std::array<THandler, kCommandNumbers>& HandlerArray() {
+  static std::array<THandler, kCommandNumbers> table = [] {
     std::array<THandler, kCommandNumbers> t{};
     for (auto family : Families())
       for (const auto& row : family) {
@@ -76,8 +76,10 @@ const THandler* HandlerTable() {
       }
     return t;
   }();
-  return table.data();
+  return table;
 }
+
+const THandler* HandlerTable() { return HandlerArray().data(); }
 
 // Folder of a path as scripts see it: ending in "/", empty when it has none.
 // An existing file gives its canonical folder, so the value survives the
@@ -140,6 +142,11 @@ std::vector<const TCommandRow*> CommandRows() {
   for (auto family : Families())
     for (const auto& row : family) rows.push_back(&row);
   return rows;
+}
+
+void BindHandlers(std::span<const THandlerBinding> bindings) {
+  for (const auto& b : bindings)
+    if (b.number >= 0 && b.number < kCommandNumbers && b.handler) HandlerArray()[b.number] = b.handler;
 }
 
 void RegisterBuiltins(TKobuBase& base) {

@@ -1,5 +1,6 @@
 // The built-in words: every command row of every family, and the system variables.
 #pragma once
+#include <span>
 #include <vector>
 
 #include "core/commandrow.h"
@@ -13,5 +14,7 @@ struct TKobuBase;
 void RegisterBuiltins(TKobuBase& base);
 // Every command row in registration order.
 std::vector<const TCommandRow*> CommandRows();
+// Binds handlers to registered numbers; later runs and listings see them.
+void BindHandlers(std::span<const THandlerBinding> bindings);
 
 }  // namespace kobu

@@ -16,4 +16,11 @@ struct TCommandRow {
   THandler handler;         // nullptr: registered, but no handler yet
 };
 
+// A handler bound to a registered number by a layer above the registry
+// (the windows bind theirs before the first run).
+struct THandlerBinding {
+  int number;
+  THandler handler;
+};
+
 }  // namespace kobu

@@ -567,6 +567,7 @@ void CmdWait(TKobuBase& base) {
   TDiscarded discarded(base);
   discarded.PopAll(base.RunControl);
   base.CurrentPosition = nullptr;
+  if (base.ObjectSystem) base.ObjectSystem->Idle();
 }
 
 void CmdReturn(TKobuBase& base) {

@@ -151,6 +151,9 @@ void TKobuBase::ResetForRun() {
   StatementCache->Clear();
   WordEndCache->Clear();
   Objects.Clear();
+  EventQueue.clear();
+  LayoutX = LayoutY = 10;
+  Centering = false;
   ProgramTexts.clear();
   FragmentTexts.clear();
   ConditionResult = -1;

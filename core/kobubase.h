@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "core/kbhash.h"
+#include "core/objects.h"
 #include "core/runcontrol.h"
 
 namespace kobu {
 
 class TKobuUI;
+class TObjectSystem;
 struct TKobuBase;
 class TStatementCache;
 class TWordEndCache;
@@ -52,8 +54,13 @@ class TParticles {
 
 // A GUI object record; the object system fills it in.
 struct TObjNode {
-  std::string Name;
+  std::string Name;  // cleared when the object is destroyed
   int Kind = 0;
+  int Number = 0;
+  // Per event slot: the text assigned, and where the handler runs (null: none).
+  std::array<std::string, 10> LabelTexts;
+  std::array<const char*, 10> LabelTargets{};
+  void* Control = nullptr;  // the object system's widget; never dereferenced here
 };
 
 class TObjList {
@@ -225,6 +232,15 @@ struct TKobuBase {
   int32_t ScreenHeight = 768;
 
   TObjList Objects;
+  // The windows and widgets of the objects (null without a user interface).
+  TObjectSystem* ObjectSystem = nullptr;
+  // Events that arrived while a statement ran, oldest first.
+  std::vector<TEventState> EventQueue;
+  int RunLoopDepth = 0;  // run loops running, one inside the other
+  // Where the next object goes without a position, and whether objects are
+  // centred on the main window.
+  int32_t LayoutX = 10, LayoutY = 10;
+  bool Centering = false;
   TTableSearchState TableSearch;
 
   // Open file handles (a handle variable records its index here; a closed

@@ -15,7 +15,24 @@ const char* const kPropertyNames[] = {
     "ハンドル", "有効", "選択位置", "選択文字数", "URL", "右側", "下側", "ファイルドロップした時", "スタイル",
     "W", "H", "位置", "列", "行", "ソート", "種類",
 };
+const char* const kKindNames[] = {
+    "ボタン", "エディタ", "イメージ", "バー", "コンボ", "リスト", "メモ", "フォーム", "グリッド", "ラベル", "チェック",
+    "トラック", "アニメ", "メニュー", "ブラウザ", "パネル", "Tエディタ", "ラジオ", "スクロール", "タブページ",
+    "ツリー", "リッチエディタ",
+};
+static_assert(std::size(kKindNames) == okKindCount);
+static_assert(std::size(kPropertyNames) == ppCount);
 }  // namespace
+
+std::string ObjectKindName(int kind) {
+  return kind >= 0 && kind < okKindCount ? sj(kKindNames[kind]) : std::string();
+}
+
+int ObjectKindOf(const std::string& name) {
+  for (int k = 0; k < okKindCount; ++k)
+    if (sj(kKindNames[k]) == name) return k;
+  return -1;
+}
 
 std::vector<std::string> NormalisedPropertyNames() {
   std::vector<std::string> names;

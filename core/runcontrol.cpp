@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/expression.h"
 #include "core/kobubase.h"
+#include "core/objects.h"
 #include "core/sjis.h"
 #include "core/statement.h"
 #include "core/terms.h"
@@ -164,12 +165,28 @@ void LogInvalidFloat(TKobuBase& base, const std::string& message) {
   if (!blank) base.ErrorLog += "\r\n";
   base.ErrorLog += FormatScriptError(base, sj("プログラムで不正な操作がありました。") + message) + "\r\n";
 }
-}  // namespace
 
-void RunLoop(TKobuBase& base) {
+// Counts the run loops running, so events know whether a statement runs.
+class TRunLoopDepth {
+ public:
+  explicit TRunLoopDepth(TKobuBase& base) : base_(base) { ++base.RunLoopDepth; }
+  ~TRunLoopDepth() { --base_.RunLoopDepth; }
+  TRunLoopDepth(const TRunLoopDepth&) = delete;
+  TRunLoopDepth& operator=(const TRunLoopDepth&) = delete;
+
+ private:
+  TKobuBase& base_;
+};
+
+void RunLoopSteps(TKobuBase& base) {
   const char* lastStart = nullptr;
   while (base.CurrentPosition) {
     try {
+      // Events that came while the last statement ran go first.
+      if (!base.EventQueue.empty() && base.ArgumentStack.empty() && StartQueuedEvent(base)) {
+        lastStart = nullptr;
+        continue;
+      }
       if (*base.CurrentPosition == 0) {
         CheckRunControl(base);
         while (base.CurrentPosition && *base.CurrentPosition == 0) {
@@ -202,6 +219,21 @@ void RunLoop(TKobuBase& base) {
       base.ArgumentStack.clear();
       HandleScriptError(base, e.what(), false);
     }
+  }
+}
+
+}  // namespace
+
+void RunLoop(TKobuBase& base) {
+  TRunLoopDepth depth(base);
+  RunLoopSteps(base);
+  // Events still queued when the outermost run ends (待機 after a click) run
+  // as the program goes idle.
+  while (base.RunLoopDepth == 1 && !base.EventQueue.empty() && !base.StopRequested) {
+    TEventState ev = std::move(base.EventQueue.back());
+    base.EventQueue.pop_back();
+    base.CurrentPosition = nullptr;  // idle: the event runs in a run of its own
+    RaiseEvent(base, std::move(ev));
   }
 }
 

@@ -7,6 +7,7 @@
 #include "core/expression.h"
 #include "core/kobubase.h"
 #include "core/preprocess.h"
+#include "core/properties.h"
 #include "core/readers.h"
 #include "core/runcontrol.h"
 #include "core/sjis.h"
@@ -404,6 +405,16 @@ class TCurrentCommand {
   std::string_view saved_;
 };
 
+// The event properties a statement can name to run a handler, as stored
+// (クリックした時 is found only when written クリック時).
+bool IsEventPropertyName(const TKobuBase& base, const std::string& word) {
+  static const int events[] = {ppEvent,     ppOnClick, ppOnDoubleClick, ppOnMouseDown, ppOnMouseUp,
+                               ppOnKeyDown, ppOnKeyUp, ppOnChange,      ppOnMouseMove};
+  for (int e : events)
+    if (static_cast<size_t>(e) < base.PropertyNames.size() && base.PropertyNames[e] == word) return true;
+  return false;
+}
+
 void TrimBlanks(std::string& s) {
   size_t a = 0, b = s.size();
   while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
@@ -450,6 +461,14 @@ void FlushStatement(TKobuBase& base) {
   THashNode* node = base.Words.Find(word, true);
   if (node) {
     RunStatementWord(base, node, word);
+    return;
+  }
+  if (base.ObjectSystem && !base.ArgumentStack.empty() && IsEventPropertyName(base, word)) {
+    // ボタンのクリック時: reading an event property runs the object's handler.
+    std::string owner = std::move(base.ArgumentStack.back());
+    base.ArgumentStack.pop_back();
+    DropSuffix(owner, W().no);
+    base.ObjectSystem->GetProperty(owner, word);
     return;
   }
   std::string all;
@@ -715,6 +734,10 @@ void Assign(TKobuBase& base, const std::string& target, const char*& cursor) {
       }
       ScriptError(base, "\"%s\"は\"%s\"で予約語なので代入できません。", {name, W().systemCommand});
     case wkObject:
+      if (base.ObjectSystem) {
+        base.ObjectSystem->AssignObject(node, value);
+        return;
+      }
       ScriptError(base, "\"%s\"は、文法が正しくないため、実行できません。代入出来ません。", {name});
     case wkLabel:
     case wkExternal:
@@ -770,8 +793,13 @@ void AssignProperty(TKobuBase& base, const std::string& property, const char*& c
       }
       return;
     }
+    case wkObject:
+      if (base.ObjectSystem) {
+        base.ObjectSystem->SetProperty(owner->Name, property, text);
+        return;
+      }
+      ScriptError(base, "\"%s\"には代入できません！", {owner->Name});
     default:
-      // Object properties join once the object system exists.
       ScriptError(base, "\"%s\"には代入できません！", {owner->Name});
   }
 }

@@ -232,6 +232,9 @@ std::string ReadPossessive(TKobuBase& base, THashNode* owner, const std::string&
         base.LastTypeMark = entry->TypeMark.empty() ? std::string() : entry->TypeMark.substr(entry->TypeMark.size() - 1);
         return entry->Value;
       }
+      case wkObject:
+        if (base.ObjectSystem) return base.ObjectSystem->GetProperty(owner->Name, key);
+        ScriptError(base, "オブジェクト\"%s\"から、直接値を得ることは出来ません。", {ownerName});
       default:
         ScriptError(base, "オブジェクト\"%s\"から、直接値を得ることは出来ません。", {ownerName});
     }
@@ -379,8 +382,11 @@ std::string ReadTerm(TKobuBase& base, const char*& p, const char* limit) {
     case wkDictionary:
       base.LastTypeMark = "s";
       return n->Dict ? n->Dict->NameValueList() : std::string();
+    case wkObject:
+      if (base.ObjectSystem) return base.ObjectSystem->ObjectValue(n);
+      ScriptError(base, "オブジェクト\"%s\"から、直接値を得ることは出来ません。", {w});
     default:
-      // Objects and external functions get their values once those exist.
+      // External functions get their values once those exist.
       ScriptError(base, "オブジェクト\"%s\"から、直接値を得ることは出来ません。", {w});
   }
 }

@@ -15,6 +15,7 @@
 #include "core/runcontrol.h"
 #include "core/sjis.h"
 #include "core/ui.h"
+#include "gui/gui_objects.h"
 #include "host/filemix.h"
 #include "platform/cp932.h"
 #include "platform/paths.h"
@@ -33,7 +34,7 @@ bool ContainsChars(const std::string& text, const std::string& word) {
 }  // namespace
 
 TfrmKobu::TfrmKobu(std::vector<std::string> parameters, TScriptEncoding encoding)
-    : kobu_(std::make_unique<TKobuBase>()), encoding_(encoding) {
+    : kobu_(std::make_unique<TKobuBase>()), objects_(std::make_unique<TGuiObjects>(*kobu_, this)), encoding_(encoding) {
   eventDo.setInterval(1);
   QObject::connect(&eventDo, &QTimer::timeout, this, [this] { eventDoTimer(); });
   kobu_->Parameters = std::move(parameters);
@@ -175,6 +176,7 @@ void TfrmKobu::eventDoTimer() {
     if (k.ErrorLog.empty() && k.UI)
       k.UI->MessageBox(FormatScriptError(k, sj("システムエラー:") + e.what()), sj("こぶらね"));
   }
+  objects_->Idle();
 }
 
 void TfrmKobu::showEvent(QShowEvent* event) {

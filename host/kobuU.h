@@ -11,6 +11,7 @@ namespace kobu {
 
 struct TKobuBase;
 class TKobuUI;
+class TGuiObjects;
 
 class TfrmKobu : public QWidget {
  public:
@@ -23,6 +24,7 @@ class TfrmKobu : public QWidget {
   void eventDoTimer();
 
   TKobuBase& Kobu() { return *kobu_; }
+  TGuiObjects& Objects() { return *objects_; }
   void SetUI(TKobuUI* ui);
   bool Closed() const { return closed_; }
   // Why start-up failed, for the console's exit status.
@@ -38,6 +40,7 @@ class TfrmKobu : public QWidget {
   void LoadScript(const std::string& path);
 
   std::unique_ptr<TKobuBase> kobu_;
+  std::unique_ptr<TGuiObjects> objects_;
   QTimer eventDo;  // one millisecond; starts the script if the direct call did not
   TScriptEncoding encoding_;
   bool FirstRunPending = false;

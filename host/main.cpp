@@ -16,6 +16,7 @@
 #include "core/kobubase.h"
 #include "core/preprocess.h"
 #include "gui/dialog_forms.h"
+#include "gui/gui_objects.h"
 #include "host/console_ui.h"
 #include "host/filemix.h"
 #include "host/kobuU.h"
@@ -156,6 +157,7 @@ int PrintCommandList() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  kobu::BindGuiHandlers();
   std::vector<std::string> params;
   kobu::THostOptions opt = kobu::SplitHostOptions(argc, argv, params);
   if (!opt.badOption.empty()) {
@@ -221,10 +223,12 @@ int main(int argc, char** argv) {
       if (frm.Kobu().ScriptFileName.empty() && frm.Kobu().Parameters.size() <= 1) std::fputs(kUsage, stderr);
       return 2;
     }
-    // Nothing can start another run on a terminal yet: the program ends here.
-    // The run's own state goes first, as always; the offscreen application
-    // is left to the process end, since tearing it down would load the whole
-    // font configuration only to free it.
+    // The program goes on while something can still start a run (an armed
+    // timer); then it ends. The run's own state goes first, as always; the
+    // offscreen application is left to the process end, since tearing it
+    // down would load the whole font configuration only to free it.
+    while (!frm.Kobu().StopRequested && !frm.Closed() && frm.Objects().KeepsRunAlive())
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     int code = consoleUi->ExitCode();
     dialogs.reset();
     ui.reset();
