@@ -176,9 +176,7 @@ QFont FontFromSpec(const std::string& spec, int defaultPoints) {
     double d = size.trimmed().toDouble(&ok);
     if (ok) points = static_cast<int>(std::lround(d));
   }
-  points = std::clamp(points, 1, 1000);
-  // Points become pixels at a fixed 96 dpi, the same on every screen.
-  font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
+  font.setPointSize(std::clamp(points, 1, 1000));
   return font;
 }
 
@@ -283,6 +281,7 @@ TGuiObjects::TGuiObjects(TKobuBase& base, QWidget* mainWindow) : base_(base), ma
     } catch (const std::exception&) {
       // The run has reported its error already.
     }
+    if (!InterpreterBusy(base_)) Idle();
   });
   if (main_) {
     main_->setProperty(kObjectTag, 0);
@@ -578,6 +577,12 @@ void TGuiObjects::SetEventSlot(TObjNode& rec, int slot, const std::string& value
   };
   if (v == "\"\"" || v == "``") return clear();
   if (v.size() >= 2 && v.front() == '`' && v.back() == '`') v = UnquoteName(v);
+  // A label named in 「」 (クリックした時は「押した」) is that label; as script
+  // text the bare literal would only fail when the event comes.
+  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
+    THashNode* named = base_.Words.Find(EvaluateArgument(base_, v), false);
+    if (named && named->Kind == wkLabel) v = named->Name;
+  }
   THashNode* word = v.empty() ? nullptr : base_.Words.Find(v, true);
   if (word) {
     if (word->Kind == wkLabel) {
@@ -609,11 +614,14 @@ void TGuiObjects::Notify(int number, int slot, TEventState ev) {
   const char* target = rec->LabelTargets[slot];
   if (!target) return;
   ev.Target = target;
+  bool idle = !InterpreterBusy(base_);
   try {
     RaiseEvent(base_, std::move(ev));
   } catch (const std::exception&) {
     // The run has reported its error already; nothing may cross the toolkit.
   }
+  // A handler run while idle has returned: what it destroyed can go.
+  if (idle) Idle();
 }
 
 bool TGuiObjects::eventFilter(QObject* watched, QEvent* event) {

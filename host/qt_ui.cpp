@@ -1,5 +1,8 @@
 #include "host/qt_ui.h"
 
+#include "commands/args.h"
+#include "gui/gui_objects.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
@@ -74,39 +77,12 @@ TDialogs& TQtUI::Dialogs() {
 QWidget* TQtUI::Owner() const { return form_; }
 
 QFont TQtUI::TextFont() const {
-  QFont font = QApplication::font();
-  if (!form_) return font;
+  if (!form_) return QApplication::font();
   TKobuBase& k = form_->Kobu();
-  if (!k.Settings[swTextFont] && !k.Settings[swTextSize]) return font;
-
+  if (!k.Settings[swTextFont] && !k.Settings[swTextSize]) return QApplication::font();
   // A font is written face｜style｜size, the later parts optional.
-  const QString bar = U("｜");
-  QString written = k.Settings[swTextFont] ? Q(k.Settings[swTextFont]->Value) : QString();
-  QString face = written.section(bar, 0, 0), style = written.section(bar, 1, 1), size = written.section(bar, 2);
-  face = face.replace(U("　"), QStringLiteral(" ")).trimmed();
-  style = style.replace(U("　"), QStringLiteral(" ")).trimmed();
-  if (face.isEmpty() || (!QFontDatabase::hasFamily(face) && QFont::substitutes(face).isEmpty())) face = U("ＭＳ ゴシック");
-  font.setFamily(face);
-  auto has = [&style](std::initializer_list<const char*> words) {
-    for (const char* w : words)
-      if (style.contains(U(w))) return true;
-    return false;
-  };
-  font.setBold(has({"ボールド", "太字"}));
-  font.setItalic(has({"イタリック", "傾斜", "斜体"}));
-  font.setUnderline(has({"罫線", "下線", "アンダーライン"}));
-
-  int points = 0;
-  bool ok = false;
-  if (!size.trimmed().isEmpty()) {
-    double d = size.trimmed().toDouble(&ok);
-    if (ok) points = static_cast<int>(std::lround(d));
-  } else {
-    points = k.Settings[swTextSize] ? Q(k.Settings[swTextSize]->Value).trimmed().toInt(&ok) : 0;
-    if (!ok) points = 12;
-  }
-  if (points > 0) font.setPointSize(points);
-  return font;
+  int points = k.Settings[swTextSize] ? static_cast<int>(IntegerText(k.Settings[swTextSize]->Value, 12)) : 12;
+  return FontFromSpec(k.Settings[swTextFont] ? k.Settings[swTextFont]->Value : std::string(), points);
 }
 
 int TQtUI::TabCount() const {
