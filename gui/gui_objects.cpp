@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -377,7 +379,11 @@ QWidget* TGuiObjects::MakeWidget(int kind, int number, const std::string& captio
       auto* box = new TImageBox(main_);
       return box;
     }
-    case okBar: return new QScrollBar(Qt::Horizontal, main_);
+    case okBar: {
+      auto* b = new QScrollBar(Qt::Horizontal, main_);
+      b->setRange(0, 100);  // a new bar runs from 0 to 100
+      return b;
+    }
     case okCombo: {
       auto* c = new QComboBox(main_);
       c->setEditable(true);
@@ -629,6 +635,7 @@ bool TGuiObjects::eventFilter(QObject* watched, QEvent* event) {
   bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseMove ||
                t == QEvent::MouseButtonDblClick;
   bool key = t == QEvent::KeyPress || t == QEvent::KeyRelease;
+  if (t == QEvent::DragEnter || t == QEvent::DragMove || t == QEvent::Drop) return FileDrop(watched, event);
   if (!mouse && !key) return QObject::eventFilter(watched, event);
   int number = ObjectNumberOf(watched);
   TObjNode* rec = number >= 0 ? Record(number) : nullptr;
@@ -677,6 +684,42 @@ bool TGuiObjects::eventFilter(QObject* watched, QEvent* event) {
   }
   if ((events & Bit(slot)) && Record(number) && Record(number)->LabelTargets[slot]) Notify(number, slot, ev);
   return QObject::eventFilter(watched, event);
+}
+
+// Files dropped from the desktop onto an object that accepts them: its
+// ファイルドロップした時 handler, or the default of edits, lists and memos.
+bool TGuiObjects::FileDrop(QObject* watched, QEvent* event) {
+  auto* drop = static_cast<QDropEvent*>(event);
+  const QMimeData* mime = drop->mimeData();
+  if (!mime || !mime->hasUrls()) return false;
+  if (event->type() != QEvent::Drop) {
+    drop->acceptProposedAction();
+    return true;
+  }
+  int number = ObjectNumberOf(watched);
+  TObjNode* rec = number >= 0 ? Record(number) : nullptr;
+  if (!rec) return false;
+  std::string names;
+  for (const QUrl& url : mime->urls()) {
+    if (!url.isLocalFile()) continue;
+    if (!names.empty()) names += "\r\n";
+    names += FromQt(base_, url.toLocalFile());
+  }
+  drop->acceptProposedAction();
+  if (names.empty()) return true;
+  if (rec->LabelTargets[esFileDrop]) {
+    TEventState ev;
+    ev.HasValue = true;
+    ev.Value = names;
+    Notify(number, esFileDrop, ev);
+    return true;
+  }
+  QWidget* w = Widget(*rec);
+  QString text = ToQt(names);
+  if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
+  else if (auto* l = qobject_cast<QListWidget*>(w)) l->addItems(text.split(QStringLiteral("\r\n")));
+  else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->appendPlainText(text.split(QStringLiteral("\r\n")).join('\n'));
+  return true;
 }
 
 void TGuiObjects::ArmTimer(const char* target, int milliseconds) {

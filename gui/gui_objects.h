@@ -123,6 +123,7 @@ class TGuiObjects : public QObject, public TObjectSystem {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool FileDrop(QObject* watched, QEvent* event);
   QWidget* MakeWidget(int kind, int number, const std::string& caption);
   void Connect(QWidget* w, int kind, int number);
   void ReleasePending();
