@@ -63,6 +63,10 @@ QFont FontFromSpec(const std::string& spec, int defaultPoints);
 bool ParseColour(const std::string& text, QColor& colour);
 // The decimal colour value scripts read back.
 std::string ColourText(const QColor& colour);
+// The items of a coordinate text such as (10,20) or (0,0,100,50), each
+// evaluated: the text may be a literal and may be wrapped in one pair of
+// parentheses; items are split at top-level commas.
+std::vector<std::string> CoordinateItems(TKobuBase& base, const std::string& raw);
 // Script text (CP932) to and from the widgets' text. Characters that
 // Shift-JIS cannot hold become "?" and a warning goes to the error log.
 QString ToQt(const std::string& sjis);

@@ -47,40 +47,14 @@ QWidget& WidgetOf(TKobuBase& base, const TObjNode& rec) {
   return *w;
 }
 
-// Two numbers from a coordinate text such as (10,20): each item is evaluated
-// and rounded. False when the text is not exactly two numbers.
-bool ParseCoordinatesText(TKobuBase& base, std::string text, int& x, int& y) {
-  text = UnquoteName(text);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
-  if (!text.empty() && text.front() == '(' && text.back() == ')') text = text.substr(1, text.size() - 2);
-  std::vector<std::string> items;
-  std::string item;
-  int depth = 0;
-  for (size_t i = 0; i < text.size();) {
-    size_t len = CharLenAt(text, i);
-    char c = text[i];
-    if (len == 1 && c == '(') ++depth;
-    if (len == 1 && c == ')') --depth;
-    if (len == 1 && (c == '"' || c == '`')) {
-      const char* p = text.c_str() + i;
-      std::string span = ReadLiteralSpan(base, p);
-      item += span;
-      i = static_cast<size_t>(p - text.c_str());
-      continue;
-    }
-    if (len == 1 && c == ',' && depth == 0) {
-      items.push_back(item);
-      item.clear();
-    } else {
-      item.append(text, i, len);
-    }
-    i += len;
-  }
-  items.push_back(item);
+// Two numbers from a coordinate text such as (10,20), each rounded; false
+// when the text is not exactly two numbers.
+bool ParseCoordinatesText(TKobuBase& base, const std::string& text, int& x, int& y) {
+  std::vector<std::string> items = CoordinateItems(base, text);
   if (items.size() != 2) return false;
   long double v[2];
   for (int k = 0; k < 2; ++k) {
-    v[k] = std::nearbyint(TextToNumber(EvaluateArgument(base, items[k])));
+    v[k] = std::nearbyint(TextToNumber(items[k]));
     if (!(v[k] >= -32768 && v[k] <= 32767)) return false;
   }
   x = static_cast<int>(v[0]);

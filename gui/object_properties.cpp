@@ -244,45 +244,6 @@ QImage LoadPicture(TGuiObjects& objects, const std::string& name) {
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
-// ---- coordinates
-
-// The items of a coordinate text such as (10,20) or (0,0,100,50), each
-// evaluated: the text may be a literal, and may be wrapped in one pair of
-// parentheses; items are split at top-level commas.
-std::vector<std::string> CoordinateItems(TKobuBase& base, const std::string& raw) {
-  std::string text = TrimText(raw);
-  if (!text.empty() && text[0] == '"') text = EvaluateArgument(base, text);
-  text = TrimText(UnquoteName(text));
-  if (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
-    // Only when this ")" closes that "(": (1)+(2) stays whole.
-    const char* p = text.c_str();
-    std::string inner = ReadGroup(base, p);
-    if (*p == 0) text = TrimText(inner);
-  }
-  std::vector<std::string> items;
-  if (text.empty()) return items;
-  std::string item;
-  const char* p = text.c_str();
-  while (*p) {
-    if (*p == '"' || *p == '`') {
-      item += ReadLiteralSpan(base, p);
-    } else if (*p == '(') {
-      item += "(" + ReadGroup(base, p) + ")";
-    } else if (*p == ',') {
-      items.push_back(item);
-      item.clear();
-      ++p;
-    } else {
-      size_t n = CharLen(p);
-      item.append(p, n);
-      p += n;
-    }
-  }
-  items.push_back(item);
-  for (auto& i : items) i = EvaluateArgument(base, TrimText(i));
-  return items;
-}
-
 // ---- the panel's caption: a frame has none, so a label inside shows it
 
 QLabel* PanelCaption(QFrame* panel, bool create) {
@@ -1209,6 +1170,46 @@ int DefaultProperty(int kind) {
 std::string PropertyName(int prop) { return NormalisedPropertyNames()[static_cast<size_t>(prop)]; }
 
 }  // namespace
+
+// ---- coordinates
+
+// The items of a coordinate text such as (10,20) or (0,0,100,50), each
+// evaluated: the text may be a literal, and may be wrapped in one pair of
+// parentheses; items are split at top-level commas.
+std::vector<std::string> CoordinateItems(TKobuBase& base, const std::string& raw) {
+  std::string text = TrimText(raw);
+  if (!text.empty() && text[0] == '"') text = EvaluateArgument(base, text);
+  text = TrimText(UnquoteName(text));
+  if (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
+    // Only when this ")" closes that "(": (1)+(2) stays whole.
+    const char* p = text.c_str();
+    std::string inner = ReadGroup(base, p);
+    if (*p == 0) text = TrimText(inner);
+  }
+  std::vector<std::string> items;
+  if (text.empty()) return items;
+  std::string item;
+  const char* p = text.c_str();
+  while (*p) {
+    if (*p == '"' || *p == '`') {
+      item += ReadLiteralSpan(base, p);
+    } else if (*p == '(') {
+      item += "(" + ReadGroup(base, p) + ")";
+    } else if (*p == ',') {
+      items.push_back(item);
+      item.clear();
+      ++p;
+    } else {
+      size_t n = CharLen(p);
+      item.append(p, n);
+      p += n;
+    }
+  }
+  items.push_back(item);
+  for (auto& i : items) i = EvaluateArgument(base, TrimText(i));
+  return items;
+}
+
 
 std::string TGuiObjects::GetProperty(const std::string& object, const std::string& property) {
   THashNode* word = nullptr;
