@@ -97,9 +97,25 @@ void RaiseEvent(TKobuBase& base, TEventState ev) {
 }
 
 bool StartQueuedEvent(TKobuBase& base) {
-  if (base.EventQueue.empty() || !base.CurrentPosition) return false;
-  TEventState ev = std::move(base.EventQueue.back());
-  base.EventQueue.pop_back();
+  if (!base.CurrentPosition) return false;
+  TEventState ev;
+  if (!base.EventQueue.empty()) {
+    // The newest of the events that came during one statement runs first;
+    // the others wait until it has returned.
+    ev = std::move(base.EventQueue.back());
+    base.EventQueue.pop_back();
+    if (!base.EventQueue.empty()) {
+      base.EventBatches.push_back({base.RunControl.FrameCount(), base.RunControl.Count(), std::move(base.EventQueue)});
+      base.EventQueue.clear();
+    }
+  } else {
+    if (base.EventBatches.empty()) return false;
+    TKobuBase::TEventBatch& batch = base.EventBatches.back();
+    if (batch.Frames != base.RunControl.FrameCount() || base.RunControl.Count() > batch.Depth) return false;
+    ev = std::move(batch.Events.back());
+    batch.Events.pop_back();
+    if (batch.Events.empty()) base.EventBatches.pop_back();
+  }
   // A timer that fires while the program runs returns like an event.
   ev.Jump = false;
   EnterHandler(base, ev);

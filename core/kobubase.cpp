@@ -152,6 +152,7 @@ void TKobuBase::ResetForRun() {
   WordEndCache->Clear();
   Objects.Clear();
   EventQueue.clear();
+  EventBatches.clear();
   LayoutX = LayoutY = 10;
   Centering = false;
   ProgramTexts.clear();

@@ -236,6 +236,15 @@ struct TKobuBase {
   TObjectSystem* ObjectSystem = nullptr;
   // Events that arrived while a statement ran, oldest first.
   std::vector<TEventState> EventQueue;
+  // Events that arrived with a newer one, which runs first: each batch waits
+  // until the handler started before it has returned (the run-control stack
+  // is back at its depth, in the same frame).
+  struct TEventBatch {
+    int Frames = 0;
+    int Depth = 0;
+    std::vector<TEventState> Events;  // oldest first
+  };
+  std::vector<TEventBatch> EventBatches;
   int RunLoopDepth = 0;  // run loops running, one inside the other
   // Where the next object goes without a position, and whether objects are
   // centred on the main window.

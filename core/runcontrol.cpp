@@ -183,7 +183,8 @@ void RunLoopSteps(TKobuBase& base) {
   while (base.CurrentPosition) {
     try {
       // Events that came while the last statement ran go first.
-      if (!base.EventQueue.empty() && base.ArgumentStack.empty() && StartQueuedEvent(base)) {
+      if ((!base.EventQueue.empty() || !base.EventBatches.empty()) && base.ArgumentStack.empty() &&
+          StartQueuedEvent(base)) {
         lastStart = nullptr;
         continue;
       }
@@ -229,6 +230,15 @@ void RunLoop(TKobuBase& base) {
   RunLoopSteps(base);
   // Events still queued when the outermost run ends (待機 after a click) run
   // as the program goes idle.
+  if (base.RunLoopDepth == 1 && !base.EventBatches.empty()) {
+    // Older batches first, then what came last; the newest runs first.
+    std::vector<TEventState> all;
+    for (auto& batch : base.EventBatches)
+      for (auto& ev : batch.Events) all.push_back(std::move(ev));
+    for (auto& ev : base.EventQueue) all.push_back(std::move(ev));
+    base.EventBatches.clear();
+    base.EventQueue = std::move(all);
+  }
   while (base.RunLoopDepth == 1 && !base.EventQueue.empty() && !base.StopRequested) {
     TEventState ev = std::move(base.EventQueue.back());
     base.EventQueue.pop_back();

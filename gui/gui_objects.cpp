@@ -435,6 +435,8 @@ void TGuiObjects::Connect(QWidget* w, int kind, int number) {
   };
   w->setProperty(kObjectTag, number);
   w->installEventFilter(this);
+  // A mouse event belongs to the object it happened on, never also to its parent.
+  w->setAttribute(Qt::WA_NoMousePropagation);
   if (events & Bit(esMouseMove)) w->setMouseTracking(true);
   if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
     area->viewport()->setProperty(kObjectTag, number);
@@ -445,6 +447,7 @@ void TGuiObjects::Connect(QWidget* w, int kind, int number) {
     auto* f = static_cast<TFormWindow*>(w);
     f->Img()->installEventFilter(this);
     f->Img()->setMouseTracking(true);
+    f->Img()->setAttribute(Qt::WA_NoMousePropagation);
   }
   if (auto* b = qobject_cast<QAbstractButton*>(w)) connect(b, &QAbstractButton::clicked, this, [fire] { fire(esClick); });
   if (auto* e = qobject_cast<QLineEdit*>(w)) connect(e, &QLineEdit::textChanged, this, [fire] { fire(esChange); });
@@ -673,6 +676,14 @@ bool TGuiObjects::eventFilter(QObject* watched, QEvent* event) {
   }
 
   auto* ke = static_cast<QKeyEvent*>(event);
+  // A key an object ignores goes on to its parent as the same event: it was
+  // reported once already.
+  auto* watchedWidget = qobject_cast<QWidget*>(watched);
+  if (event == lastKey_ && lastKeyWidget_ && watchedWidget && watchedWidget != lastKeyWidget_ &&
+      watchedWidget->isAncestorOf(lastKeyWidget_))
+    return QObject::eventFilter(watched, event);
+  lastKey_ = event;
+  lastKeyWidget_ = watchedWidget;
   int slot = t == QEvent::KeyPress ? esKeyDown : esKeyUp;
   TEventState ev;
   ev.Key = ev.Special = true;

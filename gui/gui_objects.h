@@ -3,6 +3,7 @@
 #pragma once
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <string>
@@ -138,6 +139,8 @@ class TGuiObjects : public QObject, public TObjectSystem {
   QTimer objDelTimer_;
   QTimer kobuTimer_;
   const char* timerTarget_ = nullptr;
+  const QEvent* lastKey_ = nullptr;  // the key event reported last, and where
+  QPointer<QWidget> lastKeyWidget_;
 };
 
 // The handlers of the object, timer and message commands, bound by number.

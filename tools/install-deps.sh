@@ -12,6 +12,7 @@ python3
 googletest
 libgtest-dev
 qt6-base-dev
+qt6-qpa-plugins
 libonig-dev
 libgl-dev
 fonts-ipafont-gothic
@@ -19,6 +20,10 @@ fonts-ipafont-mincho
 tcl
 lua5.4
 time
+xvfb
+xauth
+xdotool
+imagemagick
 "
 
 if [ "$(id -u)" -eq 0 ]; then
