@@ -24,6 +24,7 @@
 #include "host/startup.h"
 #include "platform/cp932.h"
 #include "platform/paths.h"
+#include "platform/temp_folder.h"
 
 namespace {
 
@@ -156,6 +157,21 @@ int PrintCommandList() {
 
 }  // namespace
 
+// The offscreen platform with one 1024x768 screen at 96 dpi, the screen the
+// desktop-size variables describe (Qt's own offscreen screen is 800x800).
+std::string OffscreenPlatform() {
+  const std::string& folder = kobu::PrivateTempFolder();
+  if (folder.empty()) return "offscreen";
+  std::string path = folder + "/offscreen.json";
+  if (FILE* f = std::fopen(path.c_str(), "w")) {
+    std::fputs("{\"screens\":[{\"name\":\"console\",\"x\":0,\"y\":0,\"width\":1024,\"height\":768,"
+               "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}\n",
+               f);
+    if (std::fclose(f) == 0) return "offscreen:configfile=" + path;
+  }
+  return "offscreen";
+}
+
 int main(int argc, char** argv) {
   kobu::BindGuiHandlers();
   std::vector<std::string> params;
@@ -178,7 +194,7 @@ int main(int argc, char** argv) {
 
   bool console = opt.console || !HaveDisplay();
   if (console) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QT_QPA_PLATFORM", OffscreenPlatform().c_str(), 1);
     qInstallMessageHandler(QuietQtMessages);
   }
   QApplication app(argc, argv);
