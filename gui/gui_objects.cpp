@@ -288,6 +288,12 @@ TGuiObjects::TGuiObjects(TKobuBase& base, QWidget* mainWindow) : base_(base), ma
   if (main_) {
     main_->setProperty(kObjectTag, 0);
     main_->installEventFilter(this);
+    // The main window's canvas: "img" covers the client area, under every object.
+    mainImg_ = new TImageBox(main_);
+    mainImg_->setObjectName(QStringLiteral("img"));
+    mainImg_->resize(main_->size());
+    mainImg_->FitImageToSize(Qt::white);
+    mainImg_->lower();
   }
   base_.ObjectSystem = this;
 }
@@ -638,6 +644,12 @@ bool TGuiObjects::eventFilter(QObject* watched, QEvent* event) {
   bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseMove ||
                t == QEvent::MouseButtonDblClick;
   bool key = t == QEvent::KeyPress || t == QEvent::KeyRelease;
+  if (t == QEvent::Resize && watched == main_ && mainImg_) {
+    // The canvas follows the window, keeping what was drawn.
+    mainImg_->resize(main_->size());
+    mainImg_->FitImageToSize(main_->palette().color(QPalette::Window));
+    return QObject::eventFilter(watched, event);
+  }
   if (t == QEvent::DragEnter || t == QEvent::DragMove || t == QEvent::Drop) return FileDrop(watched, event);
   if (!mouse && !key) return QObject::eventFilter(watched, event);
   int number = ObjectNumberOf(watched);

@@ -90,7 +90,8 @@ class TGuiObjects : public QObject, public TObjectSystem {
   // The record of an object number; null when there is none or it was destroyed.
   TObjNode* Record(int number) const;
   static QWidget* Widget(const TObjNode& rec) { return static_cast<QWidget*>(rec.Control); }
-  // The bitmap box of an イメージ or of a form (its "img"); null for other kinds.
+  // The bitmap box of an イメージ or of a form (its "img", for 母艦 the main
+  // canvas); null for other kinds.
   TImageBox* ImageBox(const TObjNode& rec) const;
   // The object word named `name` (quotes evaluated): it must exist ("単語..."
   // message when `wordMessage`, else "作成されていません"), be an object word and
@@ -136,6 +137,7 @@ class TGuiObjects : public QObject, public TObjectSystem {
   TKobuBase& base_;
   QWidget* main_;
   std::vector<QWidget*> pending_;  // destroyed, hidden, waiting to be freed
+  TImageBox* mainImg_ = nullptr;  // the main window's canvas
   QTimer objDelTimer_;
   QTimer kobuTimer_;
   const char* timerTarget_ = nullptr;
