@@ -60,6 +60,13 @@ class TKobuUI {
   // フォルダ選択: the chosen folder (the command adds the final "/").
   virtual TDialogAnswer ChooseFolder() = 0;
 
+  // One text line that 表示 wrote onto the main window (the terminal echoes it).
+  virtual void ShowLine(const std::string& text) { (void)text; }
+  // Where the print commands print: accepted with a PDF file name (the
+  // terminal's answer), or accepted with an empty text for the printer the
+  // print dialog set up. Cancelled: nothing is printed.
+  virtual TDialogAnswer ChoosePrinter() { return {}; }
+
   // The clipboard's text, and replacing it.
   virtual std::string ClipboardText() = 0;
   virtual void SetClipboardText(const std::string& text) = 0;

@@ -222,6 +222,11 @@ void TImageBox::FitImageToSize(QColor fill) {
   update();
 }
 
+void TImageBox::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (!Stretch && !image_.isNull()) FitImageToSize(Fill);
+}
+
 void TImageBox::paintEvent(QPaintEvent*) {
   if (image_.isNull()) return;
   QPainter p(this);

@@ -28,9 +28,13 @@ class TImageBox : public QWidget {
   void FitImageToSize(QColor fill);
   bool Stretch = false;      // 拡大機能
   bool Transparent = false;  // 透過処理: the top-left colour is not drawn
+  QColor Fill = Qt::white;   // what a grown bitmap is filled with
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // The bitmap follows the box's size, keeping what was drawn, unless the
+  // picture is stretched to the box.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QImage image_;

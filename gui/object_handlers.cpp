@@ -16,7 +16,9 @@
 #include "core/readers.h"
 #include "core/sjis.h"
 #include "core/terms.h"
+#include "gui/drawing_commands.h"
 #include "gui/gui_objects.h"
+#include "gui/mainwindow_commands.h"
 #include "gui/window_messages.h"
 #include "platform/cp932.h"
 
@@ -299,6 +301,10 @@ const THandlerBinding kBindings[] = {
 
 }  // namespace
 
-void BindGuiHandlers() { BindHandlers(kBindings); }
+void BindGuiHandlers() {
+  BindHandlers(kBindings);
+  BindDrawingHandlers();
+  BindMainWindowHandlers();
+}
 
 }  // namespace kobu

@@ -34,6 +34,7 @@
 #include "core/sjis.h"
 #include "core/terms.h"
 #include "gui/gui_objects.h"
+#include "gui/image_loader.h"
 #include "host/filemix.h"
 #include "platform/cp932.h"
 #include "platform/file_io.h"
@@ -192,56 +193,6 @@ int PositionOfBytes(const QString& s, long long offset, bool memo, bool roundUp)
     i += units;
   }
   return i;
-}
-
-// ---- pictures
-
-std::string LowerExtension(const std::string& name) {
-  size_t dot = std::string::npos;
-  for (size_t i = 0; i < name.size(); i += CharLenAt(name, i)) {
-    char c = name[i];
-    if (c == '/' || c == '\\') dot = std::string::npos;
-    else if (c == '.') dot = i;
-  }
-  if (dot == std::string::npos) return std::string();
-  std::string ext = name.substr(dot);
-  for (char& c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext;
-}
-
-// A picture named by a script: a packed or disk file by its extension, the
-// clipboard, or the bitmap of an イメージ or a form. Empty when the clipboard
-// holds none.
-QImage LoadPicture(TGuiObjects& objects, const std::string& name) {
-  TKobuBase& base = objects.Base();
-  if (name == sj("クリップボード")) return QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
-  std::string ext = LowerExtension(name);
-  if (ext.empty()) {
-    THashNode* word = base.Words.Find(name, false);
-    TObjNode* rec = word && word->Kind == wkObject ? objects.Record(static_cast<int>(word->Number)) : nullptr;
-    TImageBox* box = rec && (rec->Kind == okImage || rec->Kind == okForm) ? objects.ImageBox(*rec) : nullptr;
-    if (!box) ScriptErrorSj(base, sj("画像として、") + "\"" + name + "\"" + sj("を読み込めません。"));
-    return box->Image().copy();
-  }
-  const char* format = nullptr;
-  if (ext == ".bmp") format = "BMP";
-  else if (ext == ".ico") format = "ICO";
-  else if (ext == ".jpg" || ext == ".jpeg") format = "JPEG";
-  else if (ext == ".png") format = "PNG";
-  if (!format) ScriptErrorSj(base, FillArgs(sj("\"%s\"が読込めません。"), {name}) + sj("未対応のファイル形式です。"));
-  std::string path = ResolvePackedFile(base, name);
-  if (path.empty()) path = ResolveReadPath(base, name);
-  std::string bytes;
-  if (!ReadWholeFile(NativePath(path), bytes)) ScriptError(base, "画像ファイル\"%s\"が読込めません。", {name});
-  QByteArray data = QByteArray::fromStdString(bytes);
-  QBuffer buffer(&data);
-  QImageReader reader(&buffer, format);
-  QImage image = reader.read();
-  if (image.isNull())
-    ScriptErrorSj(base, FillArgs(sj("画像ファイル\"%s\"が読込めません。"), {name}) +
-                            Utf8ToCp932(reader.errorString().toStdString()));
-  return image.convertToFormat(QImage::Format_RGB32);
 }
 
 // ---- the panel's caption: a frame has none, so a label inside shows it
@@ -628,7 +579,7 @@ void TPropertyAccess::SetValue(const std::string& v) {
 void TPropertyAccess::SetPicture(const std::string& v) {
   if (Kind() != okButton && Kind() != okImage && Kind() != okForm) UndefinedShort();
   QImage picture;
-  if (!v.empty()) picture = LoadPicture(objects_, v);
+  if (!v.empty()) picture = LoadImage(objects_.Base(), v);
   if (Kind() == okButton) {
     // A push button shows a glyph beside its caption.
     auto* b = static_cast<QPushButton*>(w_);
@@ -759,6 +710,7 @@ void TPropertyAccess::SetBackColour(const QColor* colour) {
     if (TImageBox* img = objects_.ImageBox(rec_)) {
       QImage fresh(w_->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
       fresh.fill(c);
+      img->Fill = c;
       img->resize(w_->size());
       img->SetImage(fresh, true);
     }

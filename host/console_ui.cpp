@@ -309,6 +309,13 @@ TDialogAnswer TConsoleUI::ChooseFolder() {
   return {true, FromTerminal(line)};
 }
 
+void TConsoleUI::ShowLine(const std::string& text) { WriteLine(stdout, text); }
+
+TDialogAnswer TConsoleUI::ChoosePrinter() {
+  Say("? 印刷先の PDF ファイル");
+  return PickLine();
+}
+
 std::string TConsoleUI::ClipboardText() { return QtClipboardText(); }
 
 void TConsoleUI::SetClipboardText(const std::string& text) { SetQtClipboardText(text); }

@@ -31,6 +31,9 @@ class TConsoleUI : public TKobuUI {
   TDialogAnswer ChooseSaveFile(const std::string& filter, const std::string& initialName,
                                const std::string& defaultExtension) override;
   TDialogAnswer ChooseFolder() override;
+  void ShowLine(const std::string& text) override;
+  // The terminal prints into a PDF file it asks for.
+  TDialogAnswer ChoosePrinter() override;
   std::string ClipboardText() override;
   void SetClipboardText(const std::string& text) override;
 

@@ -11,11 +11,13 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <cmath>
 
 #include "core/kobubase.h"
 #include "gui/dialog_forms.h"
+#include "gui/mainwindow_commands.h"
 #include "host/clipboard.h"
 #include "host/kobuU.h"
 #include "platform/cp932.h"
@@ -202,6 +204,12 @@ TDialogAnswer TQtUI::ChooseFolder() {
   if (dir.isEmpty()) return {};
   while (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) dir.chop(1);
   return {true, S(dir)};
+}
+
+TDialogAnswer TQtUI::ChoosePrinter() {
+  QPrintDialog dlg(&SharedPrinter(), Owner());
+  if (dlg.exec() != QDialog::Accepted) return {};
+  return {true, std::string()};
 }
 
 std::string TQtUI::ClipboardText() { return QtClipboardText(); }

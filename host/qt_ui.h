@@ -40,6 +40,7 @@ class TQtUI : public TKobuUI {
   TDialogAnswer ChooseSaveFile(const std::string& filter, const std::string& initialName,
                                const std::string& defaultExtension) override;
   TDialogAnswer ChooseFolder() override;
+  TDialogAnswer ChoosePrinter() override;
   std::string ClipboardText() override;
   void SetClipboardText(const std::string& text) override;
 
