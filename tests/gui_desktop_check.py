@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Desktop check of examples/gui_list.kbr: a real window under Xvfb.
+"""Desktop checks of the GUI examples: real windows under Xvfb.
 
-    gui_desktop_check.py KOBURANE EXAMPLE OUTDIR
+    gui_desktop_check.py list|drawing KOBURANE EXAMPLE OUTDIR
+
+"list" runs examples/gui_list.kbr as below; "drawing" runs
+examples/drawing.kbr and reads back the red of its filled rectangle from a
+screenshot, at the rectangle's place in the window.
 
 Starts a virtual X server with xvfb-run and runs this file again inside it
 (--inside). There the example runs as a person would run it: its window is
@@ -118,18 +122,63 @@ def inside(runtime, example, outdir):
     return 0
 
 
+DRAWING_CAPTION = "絵の例"
+RED_AT = (120, 70)  # inside the rectangle (20,20)-(220,120), away from its outline
+
+
+def inside_drawing(runtime, example, outdir):
+    script = os.path.join(outdir, os.path.basename(example))
+    shutil.copyfile(example, script)
+    shot = os.path.join(outdir, "shot.png")
+    env = dict(os.environ)
+    env.pop("QT_QPA_PLATFORM", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    env["LANG"] = "C.UTF-8"
+    env["XDG_CONFIG_HOME"] = os.path.join(outdir, "config")
+    env["XDG_DATA_HOME"] = os.path.join(outdir, "data")
+    env["XDG_RUNTIME_DIR"] = os.path.join(outdir, "runtime")
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+    log = open(os.path.join(outdir, "koburane.log"), "wb")
+    proc = subprocess.Popen([runtime, script], cwd=outdir, env=env, stdout=log, stderr=log)
+    try:
+        wid = window_of(DRAWING_CAPTION)
+        wx, wy = window_position(wid)
+        time.sleep(0.5)  # painted once the event loop has run
+        run(["import", "-window", "root", shot])
+        text = run(["convert", shot, "-format", f"%[pixel:p{{{wx + RED_AT[0]},{wy + RED_AT[1]}}}]", "info:"])
+        text = text.strip()
+        values = re.findall(r"\d+(?:\.\d+)?%?", text)
+        if not (text == "red" or values[:3] in (["255", "0", "0"], ["100%", "0", "0"])):
+            raise AssertionError(f"inside the red rectangle the screenshot shows {text}")
+    finally:
+        if proc.poll() is None:
+            proc.terminate()
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+        log.close()
+    print(f"ok: red inside the rectangle; screenshot {shot}")
+    return 0
+
+
+SCENARIOS = {"list": inside, "drawing": inside_drawing}
+
+
 def main():
-    if len(sys.argv) >= 2 and sys.argv[1] == "--inside":
+    if len(sys.argv) >= 3 and sys.argv[1] == "--inside":
         try:
-            return inside(*sys.argv[2:5])
+            return SCENARIOS[sys.argv[2]](*sys.argv[3:6])
         except (AssertionError, subprocess.SubprocessError) as e:
             print(f"FAIL: {e}")
-            log = os.path.join(sys.argv[4], "koburane.log")
+            log = os.path.join(sys.argv[5], "koburane.log")
             if os.path.exists(log):
                 with open(log, "rb") as f:
                     print("--- the runtime's output\n" + f.read().decode("utf-8", "replace"))
             return 1
-    runtime, example, outdir = (os.path.abspath(a) for a in sys.argv[1:4])
+    scenario = sys.argv[1]
+    runtime, example, outdir = (os.path.abspath(a) for a in sys.argv[2:5])
     for tool in ("xvfb-run", "xdotool", "import", "convert"):
         if not shutil.which(tool):
             print(f"skipped: {tool} is not installed")
@@ -137,7 +186,7 @@ def main():
     shutil.rmtree(outdir, ignore_errors=True)
     os.makedirs(outdir)
     cmd = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24",
-           sys.executable, os.path.abspath(__file__), "--inside", runtime, example, outdir]
+           sys.executable, os.path.abspath(__file__), "--inside", scenario, runtime, example, outdir]
     # A session of its own: whatever is left in it at the end is ended, the X
     # server too, which xvfb-run signals but does not wait for.
     proc = subprocess.Popen(cmd, start_new_session=True)

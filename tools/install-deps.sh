@@ -24,6 +24,7 @@ xvfb
 xauth
 xdotool
 imagemagick
+poppler-utils
 "
 
 if [ "$(id -u)" -eq 0 ]; then
