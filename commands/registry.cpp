@@ -124,8 +124,15 @@ TComputedValues CommandLineValues(const TKobuBase& base) {
   size_t i = 0;
   if (!base.ScriptBesideExe) i = (base.RuntimeMode ? 2 : 0) + (base.PackedScript ? 0 : 1);
   if (i < base.Parameters.size()) {
-    v.motherPath = FolderOf(FromStart(base, base.Parameters[i]));
-    v.programFile = FullPathOf(FromStart(base, base.Parameters[i]));
+    const std::string& script = base.Parameters[i];
+    if (script == "-" || script == "/dev/stdin" || script == "-e") {
+      // A script from standard input or the command line lives where the run started.
+      v.motherPath = base.StartFolder;
+      if (!v.motherPath.empty() && v.motherPath.back() != '/') v.motherPath += '/';
+    } else {
+      v.motherPath = FolderOf(FromStart(base, script));
+      v.programFile = FullPathOf(FromStart(base, script));
+    }
     for (size_t k = i; k < base.Parameters.size(); ++k) {
       if (k > i) v.arguments += "\r\n";
       v.arguments += base.Parameters[k];

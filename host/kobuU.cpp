@@ -63,8 +63,9 @@ void TfrmKobu::FormCreate() {
   // A program with a container attached runs the script packed in it; the
   // command line is then not examined.
   k.ErrorLog.clear();
+  size_t literalFrom = TakeOptionsEnd(k.Parameters);
   try {
-    if (ReadPackedScript(k, k.ExecutablePath, encoding_)) return;
+    if (ReadPackedScript(k, k.ExecutablePath, encoding_, literalFrom)) return;
   } catch (const EKobu&) {
     ShowErrorDialog(k);
     close();
@@ -75,7 +76,7 @@ void TfrmKobu::FormCreate() {
     candidatePath_ = ScriptBesideExecutable(k.ExecutablePath);
     if (!candidatePath_.empty()) k.ScriptBesideExe = true;
   } else {
-    choice = ScanCommandLine(k);
+    choice = ScanCommandLine(k, literalFrom);
     candidatePath_ = choice.candidatePath;
   }
   bool fromRuntime = false;
@@ -107,6 +108,14 @@ void TfrmKobu::FormCreate() {
     k.PackedReader = std::move(reader);
   }
   if (fromRuntime) return;  // the script came out of the named program
+  if (choice.inlineGiven) {
+    // The text came from the terminal and was converted to CP932 already;
+    // the script's folder stays the current one.
+    bool lossy = false;
+    k.ScriptText = DecodeScriptText(choice.inlineText, seSjis, lossy);
+    k.ScriptFileName = "-e";
+    return;
+  }
   if (candidatePath_.empty()) {
     scriptMissing_ = true;
     return;
@@ -121,8 +130,10 @@ void TfrmKobu::LoadScript(const std::string& path) {
   if (lower == ".exe" || lower == ".scr") return;
   std::string text;
   bool lossy = false;
-  if (!LoadScriptFile(path, encoding_, text, lossy)) {
+  int error = 0;
+  if (!LoadScriptFile(path, encoding_, text, lossy, error)) {
     scriptMissing_ = true;
+    ReportUnreadableScript(path, error);
     if (k.UI) k.UI->MessageBox(sj("起動ファイル「") + path + sj("」が読込めません。"), sj("こぶらね"));
     return;
   }
@@ -131,7 +142,7 @@ void TfrmKobu::LoadScript(const std::string& path) {
                      sj("こぶらね"));
   k.ScriptText = std::move(text);
   k.ScriptFileName = path;
-  EnterScriptFolder(path);
+  if (!IsStdinPath(path)) EnterScriptFolder(path);
 }
 
 void TfrmKobu::eventDoTimer() {

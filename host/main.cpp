@@ -29,12 +29,16 @@
 namespace {
 
 const char* kUsage =
-    "使い方: koburane [--console] [--encoding=sjis|utf8] SCRIPT [ARGS...]\n"
+    "使い方: koburane [--console] [--encoding=sjis|utf8] SCRIPT [ARGS...] [-- ARGS...]\n"
+    "        koburane [--console] -e TEXT [ARGS...]\n"
     "        koburane --preprocess SCRIPT\n"
     "        koburane --list-commands\n"
     "        koburane --pack SCRIPT -o PROGRAM [FILE...]\n"
-    "        koburane --help | --version\n"
+    "        koburane -h | --help | --version\n"
     "\n"
+    "  SCRIPT が - (または /dev/stdin) の時は標準入力からスクリプトを読む\n"
+    "  -e TEXT            TEXT をスクリプトとして実行する\n"
+    "  --                 以降の引数は「-」で始まっても全てスクリプトに渡す\n"
     "  --console          端末を利用者としてスクリプトを実行する(画面がない時は自動)\n"
     "  --encoding=sjis    スクリプトを Shift-JIS として読む\n"
     "  --encoding=utf8    スクリプトを UTF-8 として読む\n"
@@ -74,7 +78,9 @@ int PrintPreprocessed(const std::vector<std::string>& params, kobu::TScriptEncod
   }
   std::string text;
   bool lossy = false;
-  if (!kobu::LoadScriptFile(params[1], encoding, text, lossy)) {
+  int error = 0;
+  if (!kobu::LoadScriptFile(params[1], encoding, text, lossy, error)) {
+    kobu::ReportUnreadableScript(params[1], error);
     std::string msg = kobu::Cp932ToUtf8(kobu::sj("起動ファイル「") + params[1] + kobu::sj("」が読込めません。"));
     std::fprintf(stderr, "%s\n", msg.c_str());
     return 2;
@@ -108,7 +114,9 @@ int PackMain(const std::vector<std::string>& params, kobu::TScriptEncoding encod
   }
   std::string text, error;
   bool lossy = false;
-  if (!kobu::LoadScriptFile(script, encoding, text, lossy)) {
+  int readError = 0;
+  if (!kobu::LoadScriptFile(script, encoding, text, lossy, readError)) {
+    kobu::ReportUnreadableScript(script, readError);
     std::string msg = kobu::Cp932ToUtf8(kobu::sj("起動ファイル「") + script + kobu::sj("」が読込めません。"));
     std::fprintf(stderr, "%s\n", msg.c_str());
     return 2;
@@ -178,6 +186,10 @@ int main(int argc, char** argv) {
   kobu::THostOptions opt = kobu::SplitHostOptions(argc, argv, params);
   if (!opt.badOption.empty()) {
     std::fprintf(stderr, "koburane: 知らないオプションです: %s\n\n%s", opt.badOption.c_str(), kUsage);
+    return 2;
+  }
+  if (!opt.missingValue.empty()) {
+    std::fprintf(stderr, "koburane: %s には値が必要です\n\n%s", opt.missingValue.c_str(), kUsage);
     return 2;
   }
   if (opt.help) {
@@ -252,6 +264,7 @@ int main(int argc, char** argv) {
     std::fflush(nullptr);
     std::exit(code);
   }
+  if (frm.ScriptMissing()) return 2;
   if (frm.Closed() || frm.Kobu().ScriptFileName.empty()) return 0;
   return app.exec();
 }

@@ -1,6 +1,9 @@
 #include "host/startup.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "core/errors.h"
@@ -18,9 +21,38 @@ THostOptions SplitHostOptions(int argc, char** argv, std::vector<std::string>& p
   THostOptions o;
   parameters.clear();
   parameters.push_back(ExecutablePath());
+  bool optionsEnded = false;
+  bool scriptSeen = false;  // a plain parameter: "-e" after it is the script's
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
+    if (optionsEnded) {
+      parameters.push_back(Utf8ToCp932(a));
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      parameters.push_back(a);
+      continue;
+    }
+    if (a == "-h") {
+      o.help = true;
+      continue;
+    }
+    if (a == "-e" && !scriptSeen) {
+      if (i + 1 >= argc) {
+        if (o.missingValue.empty()) o.missingValue = a;
+        continue;
+      }
+      parameters.push_back(a);
+      parameters.push_back(Utf8ToCp932(argv[++i]));
+      scriptSeen = true;
+      continue;
+    }
     if (a.rfind("--", 0) != 0) {
+      // The values of the classic switches are no script.
+      const std::string& prev = parameters.back();
+      bool isValue = prev == "-runtime" || prev == "-resource" || prev == "-security";
+      if ((a == "-" || a.empty() || a[0] != '-') && !isValue) scriptSeen = true;
       parameters.push_back(Utf8ToCp932(a));
       continue;
     }
@@ -52,13 +84,30 @@ std::string ScriptBesideExecutable(const std::string& exePathSj) {
   return fs::is_regular_file(p, ec) ? Utf8ToCp932(p.string()) : std::string();
 }
 
-TScriptChoice ScanCommandLine(TKobuBase& base) {
+size_t TakeOptionsEnd(std::vector<std::string>& parameters) {
+  for (size_t i = 1; i < parameters.size(); ++i)
+    if (parameters[i] == "--") {
+      parameters.erase(parameters.begin() + static_cast<std::ptrdiff_t>(i));
+      return i;
+    }
+  return parameters.size();
+}
+
+TScriptChoice ScanCommandLine(TKobuBase& base, size_t literalFrom) {
   TScriptChoice c;
-  const auto& params = base.Parameters;
+  auto& params = base.Parameters;
   for (size_t i = 1; i < params.size(); ++i) {
     const std::string& a = params[i];
-    if (a.empty() || a[0] != '-') {
+    if (i >= literalFrom || a == "-" || a.empty() || a[0] != '-') {
       if (c.candidatePath.empty()) c.candidatePath = a;
+      continue;
+    }
+    if (a == "-e" && c.candidatePath.empty() && i + 1 < params.size()) {
+      c.inlineGiven = true;
+      c.inlineText = params[i + 1];
+      c.candidatePath = a;
+      params.erase(params.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      if (literalFrom != SIZE_MAX && literalFrom > i) --literalFrom;
       continue;
     }
     if (a == "-debug") base.DebugMode = true;
@@ -89,8 +138,8 @@ TScriptChoice ScanCommandLine(TKobuBase& base) {
   return c;
 }
 
-bool ReadPackedScript(TKobuBase& base, const std::string& pathSj, TScriptEncoding encoding) {
-  if (base.Parameters.size() > 1 && base.Parameters[1] == "-run") return false;
+bool ReadPackedScript(TKobuBase& base, const std::string& pathSj, TScriptEncoding encoding, size_t literalFrom) {
+  if (base.Parameters.size() > 1 && literalFrom > 1 && base.Parameters[1] == "-run") return false;
   std::string native = NativePath(pathSj);
   uint64_t offset = 0;
   if (!FindAttachedContainer(native, offset)) return false;
@@ -104,6 +153,21 @@ bool ReadPackedScript(TKobuBase& base, const std::string& pathSj, TScriptEncodin
   base.PackedScript = true;
   base.PackedReader = std::move(reader);
   return true;
+}
+
+std::string ScriptReadReason(int error) {
+  switch (error) {
+    case ENOENT: return "そのようなファイルはありません";
+    case EISDIR: return "フォルダです";
+    case EACCES:
+    case EPERM: return "読む権限がありません";
+    case EINVAL: return "通常のファイルではありません";
+    default: return std::strerror(error);
+  }
+}
+
+void ReportUnreadableScript(const std::string& pathSj, int error) {
+  std::fprintf(stderr, "koburane: %s: %s\n", Cp932ToUtf8(pathSj).c_str(), ScriptReadReason(error).c_str());
 }
 
 void EnterScriptFolder(const std::string& pathSj) {

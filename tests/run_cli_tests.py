@@ -9,11 +9,12 @@ runtime = os.path.abspath(sys.argv[1])
 failures = 0
 
 
-def run(args, cwd=None):
+def run(args, cwd=None, stdin=None):
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
-    return subprocess.run([runtime] + args, capture_output=True, cwd=cwd, env=env, timeout=30)
+    return subprocess.run([runtime] + args, capture_output=True, cwd=cwd, env=env, timeout=30,
+                          input=stdin if stdin is not None else b"")
 
 
 def check(name, cond, proc):
@@ -38,11 +39,73 @@ with tempfile.TemporaryDirectory() as work:
           and "回数\t0\t回、反復、命令において、繰り返した回数をカウントしている変数e\t変数" in lines
           and "赤色\t#FF0000\ts\t変数" in lines and lines[-1].endswith("\t変数")
           and all(len(l.split("\t")) == 4 for l in lines), p)
+    p = run(["-h"])
+    check("-h", p.returncode == 0 and "使い方".encode() in p.stdout, p)
     p = run(["--nonsense"])
     check("unknown option", p.returncode == 2 and b"--nonsense" in p.stderr, p)
-    p = run(["--console", "missing.kbr"], cwd=work)
-    check("unreadable script", p.returncode == 2 and
-          "起動ファイル「missing.kbr」が読込めません。".encode() in p.stderr, p)
+    p = run(["--console", "-e"])
+    check("-e without its text", p.returncode == 2 and "使い方".encode() in p.stderr, p)
+
+    # A script that cannot be read says why, besides the classic message.
+    os.mkdir(os.path.join(work, "folder.kbr"))
+    secret = os.path.join(work, "secret.kbr")
+    with open(secret, "w", encoding="utf-8") as f:
+        f.write("「秘密」と言う\n")
+    os.chmod(secret, 0)
+    unreadable = [("no such file", "missing.kbr", "そのようなファイルはありません"),
+                  ("a folder", "folder.kbr", "フォルダです")]
+    if os.geteuid() != 0:  # root reads every file
+        unreadable.append(("no permission", "secret.kbr", "読む権限がありません"))
+    for name, path, why in unreadable:
+        for mode in (["--console"], ["--preprocess"]):
+            p = run(mode + [path], cwd=work)
+            check(f"unreadable script: {name} {mode[0]}", p.returncode == 2 and p.stdout == b"" and
+                  f"koburane: {path}: {why}\n".encode() in p.stderr and
+                  f"起動ファイル「{path}」が読込めません。".encode() in p.stderr, p)
+    os.chmod(secret, 0o644)
+
+    # A "#!" first line lets a script run as a program; it still is line 1.
+    shebang = os.path.join(work, "report.kbr")
+    with open(shebang, "w", encoding="utf-8") as f:
+        f.write("#!/usr/bin/env koburane\n「言う\n")
+    os.chmod(shebang, 0o755)
+    env = dict(os.environ, PATH=os.path.dirname(runtime) + os.pathsep + os.environ.get("PATH", ""))
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    p = subprocess.run([shebang], capture_output=True, cwd="/", env=env, timeout=30, input=b"")
+    check("shebang run directly", p.returncode == 1 and
+          p.stderr.decode().startswith("[エラー] report.kbr(2行目): 「」または\"\"が対応していません。"), p)
+    with open(shebang, "w", encoding="utf-8-sig") as f:
+        f.write("#!/usr/bin/env koburane\n「だ」と言う\n")
+    p = run(["--console", shebang])
+    check("shebang after a BOM", p.returncode == 0 and p.stdout.decode() == "だ\n", p)
+
+    # The script from standard input or from -e; the folder stays the current one.
+    with open(os.path.join(work, "data.txt"), "w", encoding="cp932") as f:
+        f.write("中身")
+    for name, args, stdin, out in (
+            ("stdin -", ["-"], "「a」と言う\n".encode(), "a\n"),
+            ("stdin /dev/stdin", ["/dev/stdin"], "「a」と言う\n".encode(), "a\n"),
+            ("stdin Shift-JIS", ["-"], "「あ」と言う\n".encode("cp932"), "あ\n"),
+            ("stdin with arguments", ["-", "x", "-y"], "コマンドライン引数と言う".encode(), "-\nx\n-y\n"),
+            ("stdin reads the current folder", ["-"], "「data.txt」を読む\nそれを言う".encode(), "中身\n"),
+            ("-e", ["-e", "「b」と言う"], None, "b\n"),
+            ("-e with arguments", ["-e", "コマンドライン引数と言う", "x", "--", "-debug", "--console"], None,
+             "-e\nx\n-debug\n--console\n"),
+            ("-e reads the current folder", ["-e", "「data.txt」を読む\nそれを言う"], None, "中身\n"),
+            ("-e lives in the current folder", ["-e", "母艦のパスと言う"], None, os.path.realpath(work) + "/\n"),
+            ("stdin lives in the current folder", ["-"], "母艦のパスと言う".encode(), os.path.realpath(work) + "/\n"),
+            ("-e after the script is the script's", ["args.kbr", "-e", "z"], None, "args.kbr\n-e\nz\n")):
+        if name.startswith("-e after"):
+            with open(os.path.join(work, "args.kbr"), "w", encoding="utf-8") as f:
+                f.write("コマンドライン引数と言う\n")
+        p = run(["--console"] + args, cwd=work, stdin=stdin)
+        check(name, p.returncode == 0 and p.stdout.decode() == out, p)
+    for name, args, stdin, head in (
+            ("error in -e", ["-e", "「b」と言う\n「言う"], None, "[エラー] -e(2行目): "),
+            ("error from stdin", ["-"], "\n\n「言う".encode(), "[エラー] -(3行目): ")):
+        p = run(["--console"] + args, cwd=work, stdin=stdin)
+        check(name, p.returncode == 1 and p.stderr.decode().startswith(head), p)
 
     script = os.path.join(work, "pre.kbr")
     with open(script, "w", encoding="utf-8") as f:
@@ -64,6 +127,13 @@ with tempfile.TemporaryDirectory() as work:
         f.write("コマンドライン引数と言う\n")
     p = run(["--console", "args.kbr", "a", "--console", "b"], cwd=work)
     check("options removed", p.returncode == 0 and p.stdout == b"args.kbr\na\nb\n", p)
+    # "--" ends the runtime's options: what follows reaches the script as it is.
+    for name, args, out in (
+            ("after --", ["args.kbr", "--", "-debug", "--console", "-h", "--"], "args.kbr\n-debug\n--console\n-h\n--\n"),
+            ("script after --", ["--", "args.kbr", "-e", "x"], "args.kbr\n-e\nx\n"),
+            ("-- before the switches", ["-debug", "args.kbr", "--", "-run"], "-debug\nargs.kbr\n-run\n")):
+        p = run(["--console"] + args, cwd=work)
+        check(name, p.returncode == 0 and p.stdout.decode() == out, p)
 
     # A display that cannot be reached counts as none: the terminal is the user.
     if not os.path.exists("/tmp/.X11-unix/X97"):
