@@ -5,6 +5,7 @@
 
 #include "commands/japanese_tables.h"
 #include "core/sjis.h"
+#include "platform/cp932.h"
 
 namespace kobu {
 
@@ -214,6 +215,9 @@ TEncoding DetectEncoding(std::string_view t) {
     }
     ++i;
   }
+  // Japanese UTF-8 passes for Shift-JIS or EUC above; a text that is valid
+  // UTF-8 throughout is taken for what it most likely is.
+  if ((r == encSjis || r == encEuc || r == encEucOrSjis) && LooksLikeUtf8(t)) r = encUtf8;
   return static_cast<TEncoding>(r);
 }
 
@@ -223,6 +227,7 @@ TEncoding EncodingOfName(std::string_view name) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);  // names are ASCII; other bytes never match
   if (u == "EUC") return encEuc;
   if (u == "JIS") return encJis;
+  if (u == "UTF8" || u == "UTF-8") return encUtf8;
   return encSjis;
 }
 
@@ -359,7 +364,13 @@ std::string JisToSjis(std::string_view t) {
       [](char*& o, char c) { *o++ = c; });
 }
 
-std::string ConvertEncoding(std::string_view text, TEncoding target, TEncoding source) {
+std::string ConvertEncoding(std::string_view text, TEncoding target, TEncoding source, bool* lossless) {
+  if (source == encUtf8 && (target == encSjis || target == encEuc || target == encJis)) {
+    std::string sjis = Utf8ToCp932(text, lossless);
+    return target == encSjis ? sjis : ConvertEncoding(sjis, target, encSjis);
+  }
+  if (target == encUtf8 && (source == encSjis || source == encEuc || source == encJis || source == encJisOld))
+    return Cp932ToUtf8(source == encSjis ? std::string(text) : ConvertEncoding(text, encSjis, source), lossless);
   bool jisSource = source == encJis || source == encJisOld;
   if (source == encAscii || source == encBinary || source == encEucOrSjis || source == target ||
       (jisSource && target == encJis))

@@ -14,17 +14,21 @@ enum TEncoding : int {
   encJisOld = 3,    // ESC $ @
   encEuc = 4,
   encSjis = 5,
-  encEucOrSjis = 6  // undecided
+  encEucOrSjis = 6,  // undecided
+  encUtf8 = 7        // valid UTF-8 holding a multi-byte sequence
 };
 
 TEncoding DetectEncoding(std::string_view text);
 
-// "EUC" -> encEuc, "JIS" -> encJis, anything else -> encSjis (case-insensitive).
+// "EUC" -> encEuc, "JIS" -> encJis, "UTF8" or "UTF-8" -> encUtf8, anything
+// else -> encSjis (case-insensitive).
 TEncoding EncodingOfName(std::string_view name);
 
-// Converts from `source` to `target` (encJis, encEuc or encSjis); any other
-// pair, an unknown or undecided source, or source == target gives the text back.
-std::string ConvertEncoding(std::string_view text, TEncoding target, TEncoding source);
+// Converts from `source` to `target` (encJis, encEuc, encSjis or encUtf8); any
+// other pair, an unknown or undecided source, or source == target gives the
+// text back. UTF-8 goes through Shift-JIS: what CP932 cannot hold (or bytes
+// that form no character) clear *lossless (when given).
+std::string ConvertEncoding(std::string_view text, TEncoding target, TEncoding source, bool* lossless = nullptr);
 
 // The single converters. Characters outside the 94 x 94 set of JIS X 0208
 // (and EUC's JIS X 0212 characters) become the geta mark 〓.

@@ -19,6 +19,7 @@
 #include "core/kobubase.h"
 #include "core/sjis.h"
 #include "platform/cp932.h"
+#include "system/text_file.h"
 
 namespace kobu {
 
@@ -107,18 +108,33 @@ void CmdAsc(TKobuBase& base) {
   SetResult(base, std::to_string(code), "e");
 }
 
+// A conversion through UTF-8 met a character the other side cannot hold.
+void WarnLossyText(TKobuBase& base) {
+  Warn(base, sj("文字列には、変換先で表せない文字があります。それらの文字は「?」に置き換えました。"));
+}
+
 template <TEncoding Target>
 void CmdToEncoding(TKobuBase& base) {
   std::string t = ArgText(base);
   base.Sore->TypeMark = "s";
   if (t.empty()) return;
-  SetResult(base, ConvertEncoding(t, Target, DetectEncoding(t)), "s");
+  bool lossless = true;
+  std::string out = ConvertEncoding(t, Target, DetectEncoding(t), &lossless);
+  if (!lossless) WarnLossyText(base);
+  SetResult(base, std::move(out), "s");
 }
 
 void CmdConvertEncoding(TKobuBase& base) {
   std::string to = ArgText(base), from = ArgText(base), text = ArgText(base);
-  SetLastValue(base, ConvertEncoding(text, EncodingOfName(to), EncodingOfName(from)), "s");
+  bool lossless = true;
+  std::string out = ConvertEncoding(text, EncodingOfName(to), EncodingOfName(from), &lossless);
+  if (!lossless) WarnLossyText(base);
+  SetLastValue(base, std::move(out), "s");
 }
+
+void CmdToUtf8(TKobuBase& base) { SetResult(base, ScriptTextToUtf8(base, ArgText(base), sj("文字列")), "s"); }
+
+void CmdFromUtf8(TKobuBase& base) { SetResult(base, Utf8ToScriptText(base, ArgText(base), sj("文字列")), "s"); }
 
 void CmdBase64Encode(TKobuBase& base) { SetResult(base, Base64Encode(ArgText(base)), "s"); }
 
@@ -435,6 +451,8 @@ const TCommandRow kRows[] = {
     {"キーコード", "?の", "文字?の文字コードを返す", 75, CmdAsc},
     {"CHR", "?", "文字コード?の文字を返す", 76, CmdChr},
     {"ASC", "?", "文字?の文字コードを返す", 75, CmdAsc},
+    {"UTF8変換", "?を", "文字列?をUTF-8のバイト列に変換する(こぶらね独自)", 464, CmdToUtf8},
+    {"UTF8から変換", "?を", "UTF-8のバイト列?をShift-JISに変換する(こぶらね独自)", 465, CmdFromUtf8},
 };
 
 }  // namespace

@@ -56,6 +56,14 @@ const std::vector<std::span<const TCommandRow>>& Families() {
   return families;
 }
 
+// The name of each family above, in the same order, for references.
+const char* const kFamilyNames[] = {
+    "制御",         "出力",   "文字列",   "日本語",       "XML",     "照合",     "ダイアログ",
+    "ファイル",     "配列",   "デバッグ", "エラー",       "DLL",     "タイマー", "日付",
+    "プロセス",     "数値",   "表",       "ウィンドウ",   "画像",    "オブジェクト",
+    "メディア",     "オフィス", "アーカイブ", "ネットワーク", "レジストリ",
+};
+
 // Particles that end argument words besides those of the patterns: the
 // assignment and branch endings, and the particles every script relies on.
 const char* const kBaseParticles[] = {
@@ -149,6 +157,17 @@ std::vector<const TCommandRow*> CommandRows() {
   for (auto family : Families())
     for (const auto& row : family) rows.push_back(&row);
   return rows;
+}
+
+std::vector<std::pair<std::string, std::vector<const TCommandRow*>>> CommandFamilies() {
+  if (Families().size() != std::size(kFamilyNames)) throw std::logic_error("a family without a name");
+  std::vector<std::pair<std::string, std::vector<const TCommandRow*>>> out;
+  for (size_t i = 0; i < Families().size(); ++i) {
+    std::vector<const TCommandRow*> rows;
+    for (const auto& row : Families()[i]) rows.push_back(&row);
+    out.emplace_back(kFamilyNames[i], std::move(rows));
+  }
+  return out;
 }
 
 void BindHandlers(std::span<const THandlerBinding> bindings) {

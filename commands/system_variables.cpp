@@ -3,6 +3,7 @@
 #include "core/kobubase.h"
 #include "platform/cp932.h"
 #include "platform/known_folders.h"
+#include "system/text_file.h"
 
 namespace kobu {
 
@@ -34,6 +35,7 @@ enum TComputed {
   cvScreenHeight,
   cvVersion,
   cvLastChange,
+  cvFileEncoding,
 };
 
 struct TVariableRow {
@@ -164,6 +166,7 @@ const TVariableRow kRows[] = {
     {"デスクトップの高さ", "", "e", false, nullptr, swCount, cvScreenHeight},
     {"こぶらねバージョン", "", "s", false, nullptr, swCount, cvVersion},
     {"こぶらね最終更新日", "", "s", false, nullptr, swCount, cvLastChange},
+    {"ファイル文字コード", "", "テキストファイルを読み書きする時の文字コード。SJISかUTF8を指定する(こぶらね独自)s", false, nullptr, swFileEncoding, cvFileEncoding},
 };
 
 // The system colours of a plain light desktop, as red + green*256 + blue*65536.
@@ -207,6 +210,7 @@ void RegisterSystemVariables(TKobuBase& base, const TComputedValues& values) {
       case cvScreenHeight: value = std::to_string(base.ScreenHeight); break;
       case cvVersion: value = KOBU_VERSION_TEXT; break;
       case cvLastChange: value = KOBU_LAST_CHANGE; break;
+      case cvFileEncoding: value = StartupFileEncodingName(); break;
     }
     THashNode* n = base.Words.AddVariable(sj(row.name), value, sj(row.typeMark), row.readOnly);
     if (row.cache) base.*(row.cache) = n;

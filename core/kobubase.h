@@ -22,7 +22,7 @@ class TStatementCache;
 class TWordEndCache;
 
 using THandler = void (*)(TKobuBase&);
-constexpr int kCommandNumbers = 464;
+constexpr int kCommandNumbers = 466;
 // The value of 条件分岐 when none is open: "\~未定義" in CP932.
 inline constexpr const char* kNoSwitchValue = "\\~\x96\xA2\x92\xE8\x8B\x60";
 constexpr int kMaxProgramTexts = 50;
@@ -109,6 +109,7 @@ enum TSettingWord {
   swDdeFile,  // DDEファイル名
   swDdeText,  // DDE文字列
   swMatchCount,  // マッチ数
+  swFileEncoding,  // ファイル文字コード
   swCount
 };
 

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   using namespace kobu;
   TEncoding detected = DetectEncoding(text);
-  for (TEncoding target : {encJis, encEuc, encSjis})
+  for (TEncoding target : {encJis, encEuc, encSjis, encUtf8})
     ConvertEncoding(text, target, detected);
   SjisToJis(text);
   SjisToEuc(text);

@@ -38,6 +38,7 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "system/file_commands.h"
+#include "system/text_file.h"
 
 namespace kobu {
 
@@ -146,7 +147,7 @@ bool PathExists(const std::string& native, bool& regular) {
 void AppendDisplayLine(TKobuBase& base, const std::string& target, const std::string& text) {
   if (!CheckFileAccess(base, target, sj("ファイル\"") + target + sj("\"へ文字列を追加します。"))) return;
   std::string native = NativePath(target);
-  std::string line = text + "\r\n";
+  std::string line = TextForFile(base, text + "\r\n", target);
   bool regular = false;
   bool ok = PathExists(native, regular) ? regular && AppendToFile(native, line) : WriteWholeFile(native, line);
   if (!ok) FileFailed(base, target);

@@ -29,10 +29,10 @@
 namespace {
 
 const char* kUsage =
-    "使い方: koburane [--console] [--encoding=sjis|utf8] SCRIPT [ARGS...] [-- ARGS...]\n"
+    "使い方: koburane [--console] [--encoding=sjis|utf8] [--file-encoding=sjis|utf8] SCRIPT [ARGS...] [-- ARGS...]\n"
     "        koburane [--console] -e TEXT [ARGS...]\n"
     "        koburane --preprocess SCRIPT\n"
-    "        koburane --list-commands\n"
+    "        koburane --list-commands [families]\n"
     "        koburane --pack SCRIPT -o PROGRAM [FILE...]\n"
     "        koburane -h | --help | --version\n"
     "\n"
@@ -42,6 +42,8 @@ const char* kUsage =
     "  --console          端末を利用者としてスクリプトを実行する(画面がない時は自動)\n"
     "  --encoding=sjis    スクリプトを Shift-JIS として読む\n"
     "  --encoding=utf8    スクリプトを UTF-8 として読む\n"
+    "  --file-encoding=sjis|utf8\n"
+    "                     テキストファイルを読み書きする時の文字コード(ファイル文字コードの初期値)\n"
     "  --preprocess       前処理した本文(行番号の印を含む)を出力する\n"
     "  --pack             スクリプトと FILE をこのランタイムに梱包し、単独で動くプログラムを作る\n"
     "  -debug -linestop -run -runtime NAME -resource NAME -security low|mid|high\n"
@@ -146,15 +148,21 @@ std::string OneLine(const std::string& cp932) {
 }
 
 // Every built-in word, one per line, tab-separated: the commands (name,
-// pattern, number, whether it works yet), then the system variables (name,
-// default, type mark, "変数").
-int PrintCommandList() {
+// pattern, number, whether it works yet, description), then the system
+// variables (name, default, type mark, "変数"). With the word "families"
+// after the option, only the commands, each line led by its family's name.
+int PrintCommandList(const std::vector<std::string>& params) {
+  bool families = params.size() > 1 && params[1] == "families";
   kobu::TKobuBase base;
   kobu::RegisterBuiltins(base);
-  for (const kobu::TCommandRow* row : kobu::CommandRows()) {
-    bool works = base.Handlers[row->number] != nullptr;
-    std::printf("%s\t%s\t%d\t%s\n", row->name, row->pattern, row->number, works ? "使える" : "未実装");
-  }
+  for (const auto& [family, rows] : kobu::CommandFamilies())
+    for (const kobu::TCommandRow* row : rows) {
+      bool works = base.Handlers[row->number] != nullptr;
+      if (families) std::printf("%s\t", family.c_str());
+      std::printf("%s\t%s\t%d\t%s\t%s\n", row->name, row->pattern, row->number, works ? "使える" : "未実装",
+                  row->description ? row->description : "");
+    }
+  if (families) return 0;
   for (const std::string& name : kobu::SystemVariableNames()) {
     const kobu::THashNode* v = base.Words.Find(name, false);
     std::printf("%s\t%s\t%s\t変数\n", OneLine(name).c_str(), v ? OneLine(v->Value).c_str() : "",
@@ -201,7 +209,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (opt.preprocessOnly) return PrintPreprocessed(params, opt.encoding);
-  if (opt.listCommands) return PrintCommandList();
+  if (opt.listCommands) return PrintCommandList(params);
   if (opt.pack) return PackMain(params, opt.encoding);
 
   bool console = opt.console || !HaveDisplay();

@@ -12,6 +12,7 @@
 #include "host/filemix.h"
 #include "platform/cp932.h"
 #include "platform/paths.h"
+#include "system/text_file.h"
 
 namespace kobu {
 
@@ -64,6 +65,10 @@ THostOptions SplitHostOptions(int argc, char** argv, std::vector<std::string>& p
     else if (a == "--pack") o.pack = true;
     else if (a == "--encoding=sjis") o.encoding = seSjis;
     else if (a == "--encoding=utf8") o.encoding = seUtf8;
+    else if (a.rfind("--file-encoding=", 0) == 0 && FileEncodingOfName(a.substr(16), o.fileEncoding)) {
+      // The runs of this process take it as the default of ファイル文字コード.
+      SetStartupFileEncoding(o.fileEncoding);
+    }
     else if (o.badOption.empty()) o.badOption = a;
   }
   return o;

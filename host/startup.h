@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/scriptfile.h"
+#include "system/text_file.h"
 
 namespace kobu {
 
@@ -20,6 +21,7 @@ struct THostOptions {
   bool listCommands = false;
   bool pack = false;  // --pack SCRIPT -o OUTPUT [FILE...]
   TScriptEncoding encoding = seAuto;
+  TFileEncoding fileEncoding = feSjis;  // --file-encoding=sjis|utf8
   std::string badOption;     // the first option we do not know
   std::string missingValue;  // an option given without the value it needs
 };

@@ -27,6 +27,7 @@
 #include "platform/paths.h"
 #include "system/file_handles.h"
 #include "system/scrambled_file.h"
+#include "system/text_file.h"
 
 namespace kobu {
 
@@ -329,10 +330,11 @@ void CmdRead(TKobuBase& base) {
     var->Value = base.UI->ClipboardText();
     return;
   }
-  std::string path = PackedOrReadPath(base, EvaluateArgument(base, fileArg));
+  std::string name = EvaluateArgument(base, fileArg);
+  std::string path = PackedOrReadPath(base, name);
   std::string bytes;
   if (!ReadWholeFile(NativePath(path), bytes)) FileFailed(base, path);
-  var->Value = std::move(bytes);
+  var->Value = TextFromFile(base, std::move(bytes), name);
 }
 
 void CmdWrite(TKobuBase& base) {
@@ -341,18 +343,19 @@ void CmdWrite(TKobuBase& base) {
   if (fileArg == ClipboardWord()) return base.UI->SetClipboardText(text);
   std::string name = EvaluateArgument(base, fileArg);
   if (!CheckFileAccess(base, name, Quoted(name) + sj("へ書き込みます。"))) return;
-  if (!WriteWholeFile(NativePath(name), text)) FileFailed(base, name);
+  if (!WriteWholeFile(NativePath(name), TextForFile(base, std::move(text), name))) FileFailed(base, name);
 }
 
 void CmdAppend(TKobuBase& base) {
   std::string fileArg = ArgName(base);
   std::string text = ArgText(base);
   if (fileArg == ClipboardWord()) return base.UI->SetClipboardText(base.UI->ClipboardText() + text);
-  std::string path = ResolveReadPath(base, EvaluateArgument(base, fileArg));
+  std::string name = EvaluateArgument(base, fileArg);
+  std::string path = ResolveReadPath(base, name);
   if (!CheckFileAccess(base, path, sj("ファイル") + Quoted(path) + sj("へ文字列を追加します。"))) return;
   std::string native = NativePath(path);
   if (!IsFileNotFolder(native)) ScriptError(base, "ファイル\"%s\"が、ありません。", {path});
-  if (!AppendToFile(native, text)) FileFailed(base, path);
+  if (!AppendToFile(native, TextForFile(base, std::move(text), name))) FileFailed(base, path);
 }
 
 void CmdCopyToClipboard(TKobuBase& base) { base.UI->SetClipboardText(ArgText(base)); }

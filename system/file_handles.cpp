@@ -21,6 +21,7 @@
 #include "platform/cp932.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
+#include "system/text_file.h"
 
 namespace kobu {
 
@@ -52,17 +53,24 @@ class TTextFileStream : public TRunResource {
   const void* Link() const { return link_.get(); }
 
   // One line without its end: CR LF, a lone CR, a lone LF or a zero byte.
-  // At the end of the file the line is empty and the position stays.
-  bool ReadLine(std::string& line) {
+  // At the end of the file the line is empty and the position stays. In a
+  // UTF-8 file no byte of a character can be a line end, so bytes are not
+  // paired, and a BOM at the very start is skipped.
+  bool ReadLine(std::string& line, bool utf8) {
     line.clear();
     int64_t p = linePos_;
+    if (utf8 && p == 0) {
+      int b0 = ByteAt(0), b1 = ByteAt(1), b2 = ByteAt(2);
+      if (b0 == kFailed || b1 == kFailed || b2 == kFailed) return false;
+      if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF) p = 3;
+    }
     for (;;) {
       // Plain bytes that are already read ahead go over in one piece.
       if (p >= bufStart_ && p - bufStart_ < static_cast<int64_t>(bufLen_)) {
         const char* from = buf_ + (p - bufStart_);
         const char* to = from;
         const char* end = buf_ + bufLen_;
-        while (to < end && !IsSpecial(static_cast<unsigned char>(*to))) ++to;
+        while (to < end && !IsSpecial(static_cast<unsigned char>(*to), utf8)) ++to;
         line.append(from, to);
         p += to - from;
       }
@@ -79,7 +87,7 @@ class TTextFileStream : public TRunResource {
       }
       line += static_cast<char>(c);
       // A double-byte character is taken whole, whatever its second byte.
-      if (IsLeadByte(static_cast<unsigned char>(c))) {
+      if (!utf8 && IsLeadByte(static_cast<unsigned char>(c))) {
         int d = ByteAt(p);
         if (d == kFailed) return false;
         if (d != kEnd) {
@@ -166,7 +174,9 @@ class TTextFileStream : public TRunResource {
   static constexpr int kFailed = -2;
 
   // A byte that ends a line or begins a double-byte character.
-  static bool IsSpecial(unsigned char c) { return c == '\r' || c == '\n' || c == 0 || IsLeadByte(c); }
+  static bool IsSpecial(unsigned char c, bool utf8) {
+    return c == '\r' || c == '\n' || c == 0 || (!utf8 && IsLeadByte(c));
+  }
 
   // The byte at a file offset, reading the block that begins there when the
   // buffer does not hold it.
@@ -319,7 +329,9 @@ void CmdReadHandleLine(TKobuBase& base) {
   std::string name = WordName(ArgName(base));
   TTextFileStream* s = LineHandle(base, handle);
   std::string line;
-  if (!s->ReadLine(line)) ReadWriteFailure(base, s->Name());
+  bool utf8 = CurrentFileEncoding(base) == feUtf8;
+  if (!s->ReadLine(line, utf8)) ReadWriteFailure(base, s->Name());
+  if (utf8) line = Utf8ToScriptText(base, line, sj("ファイル\"") + s->Name() + "\"");
   THashNode* var = TargetVariable(base, name);
   var->Value = std::move(line);
   var->TypeMark = "s";
@@ -331,7 +343,7 @@ void CmdWriteHandleLine(TKobuBase& base) {
   // At the high level nothing may change, and that is not reported.
   if (base.SecurityLevel == 2) return;
   TTextFileStream* s = LineHandle(base, handle);
-  if (!s->WriteLine(text)) ReadWriteFailure(base, s->Name());
+  if (!s->WriteLine(TextForFile(base, std::move(text), s->Name()))) ReadWriteFailure(base, s->Name());
 }
 
 void CmdCloseHandle(TKobuBase& base) {

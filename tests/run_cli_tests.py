@@ -32,13 +32,22 @@ with tempfile.TemporaryDirectory() as work:
     check("--help", p.returncode == 0 and "使い方".encode() in p.stdout, p)
     p = run(["--list-commands"])
     lines = p.stdout.decode().splitlines()
-    # 479 command rows, then the 117 system variables: name, default, type mark.
-    check("--list-commands", p.returncode == 0 and len(lines) == 596 and "言う\t?と\t12\t使える" in lines
+    # The command rows (name, pattern, number, state, description), then the
+    # system variables (name, default, type mark, 変数); "families" lists the
+    # same command rows, each led by its family's name.
+    f = run(["--list-commands", "families"])
+    flines = f.stdout.decode().splitlines()
+    n = len(flines)
+    say = [l for l in lines if l.startswith("言う\t?と\t12\t使える\t")]
+    check("--list-commands", p.returncode == 0 and n >= 479 and len(lines) - n >= 117 and len(say) == 1
           and "置換\t?の,?を,?に\t" in p.stdout.decode()
-          and lines.index("言う\t?と\t12\t使える") < 479
+          and lines.index(say[0]) < n
           and "回数\t0\t回、反復、命令において、繰り返した回数をカウントしている変数e\t変数" in lines
           and "赤色\t#FF0000\ts\t変数" in lines and lines[-1].endswith("\t変数")
-          and all(len(l.split("\t")) == 4 for l in lines), p)
+          and all(len(l.split("\t")) == 5 and l.split("\t")[4] for l in lines[:n])
+          and all(len(l.split("\t")) == 4 and l.endswith("\t変数") for l in lines[n:]), p)
+    check("--list-commands families", f.returncode == 0 and [l.split("\t", 1)[1] for l in flines] == lines[:n]
+          and flines[0].startswith("制御\t") and any(l.startswith("文字列\t置換\t") for l in flines), f)
     p = run(["-h"])
     check("-h", p.returncode == 0 and "使い方".encode() in p.stdout, p)
     p = run(["--nonsense"])

@@ -97,11 +97,16 @@ TEST(Encodings, Detect) {
       {"\xB1\xE0\xA1\x81x", encSjis},  // decided by the bytes after the pair
       {"\xB1\xE0\xA1\xFDx", encEuc},
       {"\xB1\xE0\xA1", encEucOrSjis},
+      {"\xE3\x81\x82", encUtf8},            // あ in UTF-8
+      {"x\xC3\xA9\xF0\x9F\x98\x80", encUtf8},  // two- and four-byte sequences
+      {"\xE3\x81\x82\x82\xA0", encSjis},    // not UTF-8 throughout: the old answer
   };
   for (const auto& c : cases) EXPECT_EQ(DetectEncoding(c.text), c.code) << c.text;
   EXPECT_EQ(EncodingOfName("euc"), encEuc);
   EXPECT_EQ(EncodingOfName("Jis"), encJis);
-  EXPECT_EQ(EncodingOfName("utf-8"), encSjis);
+  EXPECT_EQ(EncodingOfName("utf-8"), encUtf8);
+  EXPECT_EQ(EncodingOfName("UTF8"), encUtf8);
+  EXPECT_EQ(EncodingOfName("utf-16"), encSjis);
 }
 
 TEST(Encodings, SjisToJisRuns) {
