@@ -9,9 +9,13 @@ namespace kobu {
 
 class TfrmKobu;
 
+// True while the terminal is the user: the file-access check then names on
+// stderr each change it refused without asking (defined with that check).
+extern bool RefusalsToStderr;
+
 class TConsoleUI : public TKobuUI {
  public:
-  explicit TConsoleUI(TfrmKobu* form) : form_(form) {}
+  explicit TConsoleUI(TfrmKobu* form) : form_(form) { RefusalsToStderr = true; }
   void ShowMessage(const std::string& text) override;
   void QuickPrint(const std::string& text) override;
   void MessageBox(const std::string& text, const std::string& caption) override;

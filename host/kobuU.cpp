@@ -67,6 +67,7 @@ void TfrmKobu::FormCreate() {
   try {
     if (ReadPackedScript(k, k.ExecutablePath, encoding_, literalFrom)) return;
   } catch (const EKobu&) {
+    failedToStart_ = true;
     ShowErrorDialog(k);
     close();
     return;
@@ -102,6 +103,7 @@ void TfrmKobu::FormCreate() {
       } catch (const EKobu&) {
         ShowErrorDialog(k);
       }
+      failedToStart_ = true;
       close();
       return;
     }
@@ -172,11 +174,13 @@ void TfrmKobu::eventDoTimer() {
     }
     k.CurrentPosition = start;
   } catch (const EKobu&) {
+    failedToStart_ = true;
     ShowErrorDialog(k);
     close();
     return;
   } catch (const std::exception& e) {
     k.ErrorLog += FormatScriptError(k, e.what()) + "\r\n";
+    failedToStart_ = true;
     ShowErrorDialog(k);
     close();
     return;

@@ -29,6 +29,8 @@ class TfrmKobu : public QWidget {
   bool Closed() const { return closed_; }
   // Why start-up failed, for the console's exit status.
   bool ScriptMissing() const { return scriptMissing_; }
+  // The run could not start because of an error in the script or its files.
+  bool FailedToStart() const { return failedToStart_; }
 
  protected:
   // FormShow: the start timer runs once the window is shown.
@@ -47,6 +49,7 @@ class TfrmKobu : public QWidget {
   std::string candidatePath_;
   bool closed_ = false;
   bool scriptMissing_ = false;
+  bool failedToStart_ = false;
 };
 
 }  // namespace kobu

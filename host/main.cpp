@@ -2,19 +2,26 @@
 // dialogs, the first run, then the message loop (or, on a terminal, the end).
 #include <QApplication>
 #include <QGuiApplication>
+#include <QDir>
+#include <QLibraryInfo>
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <memory>
+
+#include <editline/readline.h>
 
 #include "commands/registry.h"
 #include "commands/system_variables.h"
 #include "core/errors.h"
 #include "core/kobubase.h"
 #include "core/preprocess.h"
+#include "core/runcontrol.h"
 #include "gui/dialog_forms.h"
 #include "gui/gui_objects.h"
 #include "host/console_ui.h"
@@ -65,11 +72,48 @@ bool LocalXDisplayExists(const std::string& display) {
   return access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0;
 }
 
+// A Wayland display is there when its compositor accepts a connection on
+// the socket ($XDG_RUNTIME_DIR/$WAYLAND_DISPLAY, or the name as a path).
+bool WaylandDisplayExists(const std::string& display) {
+  std::string path = display;
+  if (path[0] != '/') {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime) return false;
+    path = std::string(runtime) + "/" + display;
+  }
+  sockaddr_un addr{};
+  if (path.size() >= sizeof(addr.sun_path)) return false;
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0;
+  close(fd);
+  return ok;
+}
+
+// Qt aborts when its platform plugin is missing, so it is looked for first.
+bool QtPlatformInstalled(const char* stem) {
+  QDir dir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+  return !dir.entryList({QStringLiteral("libq%1*.so").arg(QLatin1String(stem))}, QDir::Files).isEmpty();
+}
+
+// Which display the windows go to: X when its server is reachable, else
+// Wayland alone (its platform named for Qt, which would try X otherwise).
+// False when none can start; a named display that cannot start says so.
 bool HaveDisplay() {
   const char* x = std::getenv("DISPLAY");
   const char* w = std::getenv("WAYLAND_DISPLAY");
-  if (w && *w) return true;
-  return x && *x && LocalXDisplayExists(x);
+  bool xNamed = x && *x, wNamed = w && *w;
+  if (xNamed && LocalXDisplayExists(x) && QtPlatformInstalled("xcb")) return true;
+  if (wNamed && WaylandDisplayExists(w) && QtPlatformInstalled("wayland")) {
+    if (!xNamed) setenv("QT_QPA_PLATFORM", "wayland", 0);
+    return true;
+  }
+  if (xNamed || wNamed)
+    std::fprintf(stderr, "koburane: 画面%s%s%sに接続できないため、端末で実行します\n", xNamed ? x : "",
+                 xNamed && wNamed ? " / " : "", wNamed ? w : "");
+  return false;
 }
 
 // Prints the canonical text of a script, markers included.
@@ -171,6 +215,71 @@ int PrintCommandList(const std::vector<std::string>& params) {
   return 0;
 }
 
+// Started in a terminal with no script anywhere: no script on the command
+// line, none beside the runtime and none packed into it.
+bool NothingToRun(const std::vector<std::string>& params) {
+  if (params.size() > 1 || params.empty()) return false;
+  uint64_t offset = 0;
+  return kobu::ScriptBesideExecutable(params[0]).empty() &&
+         !kobu::FindAttachedContainer(kobu::NativePath(params[0]), offset);
+}
+
+// One line typed at the prompt, without its line end; false at end of input.
+// A terminal gets line editing and history; anything else is read plainly.
+bool PromptLine(std::string& utf8) {
+  if (isatty(STDIN_FILENO)) {
+    rl_outstream = stderr;  // stdout keeps only the program's output
+    char* line = readline("こぶらね> ");
+    if (!line) return false;
+    utf8 = line;
+    if (*line) add_history(line);
+    std::free(line);
+    return true;
+  }
+  utf8.clear();
+  int c;
+  bool any = false;
+  while ((c = std::fgetc(stdin)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    utf8 += static_cast<char>(c);
+  }
+  if (!utf8.empty() && utf8.back() == '\r') utf8.pop_back();
+  return any;
+}
+
+// Runs each line as it is typed, in one run whose words stay from line to
+// line, and prints それ after it. An error ends the line, not the session.
+int PromptLoop(kobu::TfrmKobu& frm) {
+  kobu::TKobuBase& k = frm.Kobu();
+  kobu::TKobuUI* ui = k.UI;
+  std::vector<std::string> params = std::move(k.Parameters);
+  k.ResetForRun();
+  k.UI = ui;
+  k.Parameters = std::move(params);
+  kobu::RegisterBuiltins(k);
+  k.ScriptFileName = "-";
+  std::string line;
+  while (PromptLine(line)) {
+    k.StopRequested = false;
+    try {
+      const char* start = k.AddProgramText(kobu::Preprocess(k, kobu::Utf8ToCp932(line) + "\r\n"));
+      kobu::RegisterLabels(k, start, k.ScriptFileName);
+      k.CurrentPosition = start;
+      k.CurrentLine = 0;  // each typed line is line 1 of its own text
+      kobu::RunLoop(k);
+    } catch (const kobu::EKobu&) {
+      kobu::ShowErrorDialog(k);
+      continue;
+    }
+    if (k.StopRequested) continue;
+    std::string sore = k.Sore ? kobu::TerminalText(k.Sore->Value) : std::string();
+    std::printf("%s\n", sore.c_str());
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 }  // namespace
 
 // The offscreen platform with one 1024x768 screen at 96 dpi, the screen the
@@ -190,6 +299,21 @@ std::string OffscreenPlatform() {
 
 int main(int argc, char** argv) {
   kobu::BindGuiHandlers();
+  // "--prompt" (not in the usage) starts the prompt on any stdin, which is
+  // how the prompt is tested; it is taken out before the options are read.
+  bool promptOption = false;
+  std::vector<char*> args(argv, argv + argc);
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (std::strcmp(args[i], "--") == 0) break;
+    if (std::strcmp(args[i], "--prompt") == 0) {
+      promptOption = true;
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+      break;
+    }
+  }
+  argc = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  argv = args.data();
   std::vector<std::string> params;
   kobu::THostOptions opt = kobu::SplitHostOptions(argc, argv, params);
   if (!opt.badOption.empty()) {
@@ -212,7 +336,10 @@ int main(int argc, char** argv) {
   if (opt.listCommands) return PrintCommandList(params);
   if (opt.pack) return PackMain(params, opt.encoding);
 
-  bool console = opt.console || !HaveDisplay();
+  // A terminal start with nothing to run opens the prompt; a desktop start
+  // (stdin no terminal) keeps the usual end.
+  bool prompt = (promptOption || isatty(STDIN_FILENO)) && NothingToRun(params);
+  bool console = opt.console || prompt || !HaveDisplay();
   if (console) {
     setenv("QT_QPA_PLATFORM", OffscreenPlatform().c_str(), 1);
     qInstallMessageHandler(QuietQtMessages);
@@ -255,6 +382,11 @@ int main(int argc, char** argv) {
   frm.eventDoTimer();
 
   if (console) {
+    if (prompt && frm.ScriptMissing() && consoleUi->ExitCode() == 0) {
+      int code = PromptLoop(frm);
+      std::fflush(nullptr);
+      std::exit(code);
+    }
     if (frm.ScriptMissing() && consoleUi->ExitCode() == 0) {
       if (frm.Kobu().ScriptFileName.empty() && frm.Kobu().Parameters.size() <= 1) std::fputs(kUsage, stderr);
       return 2;
@@ -273,6 +405,8 @@ int main(int argc, char** argv) {
     std::exit(code);
   }
   if (frm.ScriptMissing()) return 2;
-  if (frm.Closed() || frm.Kobu().ScriptFileName.empty()) return 0;
-  return app.exec();
+  // A run ended by a script error reports it in the status, as on a terminal.
+  auto status = [&](int code) { return code == 0 && (frm.FailedToStart() || qtUi->ExitCode() != 0) ? 1 : code; };
+  if (frm.Closed() || frm.Kobu().ScriptFileName.empty()) return status(0);
+  return status(app.exec());
 }

@@ -14,11 +14,13 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <cmath>
+#include <cstdio>
 
 #include "core/kobubase.h"
 #include "gui/dialog_forms.h"
 #include "gui/mainwindow_commands.h"
 #include "host/clipboard.h"
+#include "host/console_ui.h"
 #include "host/kobuU.h"
 #include "platform/cp932.h"
 
@@ -105,6 +107,13 @@ void TQtUI::MessageBox(const std::string& text, const std::string& caption) {
 }
 
 TErrorChoice TQtUI::ShowErrorDialog(const std::string& errorLog, bool debugMode) {
+  // The log also goes to stderr, so a window started from a shell or a
+  // launcher leaves its errors where they can be read afterwards.
+  if (logShown_ > errorLog.size()) logShown_ = 0;
+  std::string fresh = TerminalText(errorLog.substr(logShown_));
+  logShown_ = errorLog.size();
+  std::fwrite(fresh.data(), 1, fresh.size(), stderr);
+  std::fflush(stderr);
   // A main window kept on top would hide the dialog; it is ordinary meanwhile.
   bool onTop = form_ && form_->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
   auto setOnTop = [this](bool on) {
@@ -115,6 +124,7 @@ TErrorChoice TQtUI::ShowErrorDialog(const std::string& errorLog, bool debugMode)
   if (onTop) setOnTop(false);
   TErrorChoice choice = Dialogs().Error->Ask(errorLog, debugMode);
   if (onTop) setOnTop(true);
+  if (choice == ecStop) exitCode_ = 1;
   return choice;
 }
 

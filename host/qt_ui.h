@@ -20,6 +20,8 @@ class TQtUI : public TKobuUI {
   ~TQtUI() override;
   // The dialogs created at start-up; until they are given the UI makes its own.
   void SetDialogs(TDialogs* dialogs) { dialogs_ = dialogs; }
+  // 1 once an error dialog was answered by ending the program, else 0.
+  int ExitCode() const { return exitCode_; }
 
   void ShowMessage(const std::string& text) override;
   void QuickPrint(const std::string& text) override;
@@ -56,6 +58,8 @@ class TQtUI : public TKobuUI {
   TDialogs* dialogs_ = nullptr;
   std::unique_ptr<TDialogs> ownDialogs_;
   QColor lastColour_ = Qt::black;
+  size_t logShown_ = 0;  // bytes of the error log already written to stderr
+  int exitCode_ = 0;
 };
 
 // Maps the classic Japanese face names scripts use to the installed IPA fonts.

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "core/kobubase.h"
@@ -13,6 +14,8 @@
 #include "system/inifile.h"
 
 namespace kobu {
+
+bool RefusalsToStderr = false;
 
 namespace {
 
@@ -103,6 +106,16 @@ bool InsideScriptFolder(const TKobuBase& base, const std::string& canonicalFolde
   return IsInsideFolder(CanonicalTarget(NativePath(path)), canonicalFolder);
 }
 
+// On a terminal a change refused without a question would pass unseen; one
+// line on stderr names it. The run goes on as the refusal leaves it.
+void WarnRefused(TKobuBase& base, std::initializer_list<std::string> paths) {
+  if (!RefusalsToStderr || !base.UI) return;
+  std::string names;
+  for (const std::string& p : paths) names += (names.empty() ? "" : ", ") + Cp932ToUtf8(p);
+  std::fprintf(stderr, "koburane: ファイルの変更を許可しませんでした: %s\n", names.c_str());
+  std::fflush(stderr);
+}
+
 }  // namespace
 
 void DetermineSecurityLevel(TKobuBase& base) {
@@ -143,7 +156,10 @@ bool CheckFileAccess(TKobuBase& base, const std::string& path, const std::string
 
 bool CheckFileAccess(TKobuBase& base, std::initializer_list<std::string> paths, const std::string& question) {
   if (base.SecurityLevel == -1) DetermineSecurityLevel(base);
-  if (base.SecurityLevel == 2) return false;
+  if (base.SecurityLevel == 2) {
+    WarnRefused(base, paths);
+    return false;
+  }
 
   for (const std::string& p : paths)
     if (IsPolicyFile(base, p)) return false;
@@ -162,7 +178,10 @@ bool CheckFileAccess(TKobuBase& base, std::initializer_list<std::string> paths, 
   if (!base.UI) return false;  // nobody to ask: the safe answer
   const std::vector<std::string> choices = {sj("はい"), sj("いいえ"), sj("全てはい"), sj("全ていいえ")};
   TDialogAnswer a = base.UI->ChooseButton(question, choices);
-  if (!a.accepted) return false;
+  if (!a.accepted) {
+    if (std::feof(stdin)) WarnRefused(base, paths);  // nobody was there to answer
+    return false;
+  }
   if (a.text == choices[0]) return true;
   if (a.text == choices[2]) {
     base.SecurityLevel = 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Command-line behaviour of the runtime: options, missing scripts, --preprocess."""
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -150,11 +151,45 @@ with tempfile.TemporaryDirectory() as work:
         env.pop("WAYLAND_DISPLAY", None)
         p = subprocess.run([runtime, "args.kbr"], capture_output=True, cwd=work, env=env, timeout=30)
         check("unreachable display", p.returncode == 0 and p.stdout == b"args.kbr\n", p)
+    # A Wayland display that cannot start falls back to the terminal, saying so.
+    env = dict(os.environ, WAYLAND_DISPLAY="nonexistent")
+    env.pop("DISPLAY", None)
+    p = subprocess.run([runtime, "args.kbr"], capture_output=True, cwd=work, env=env, timeout=30)
+    check("unreachable Wayland display", p.returncode == 0 and p.stdout == b"args.kbr\n" and
+          "koburane: 画面nonexistentに接続できないため、端末で実行します\n".encode() in p.stderr, p)
+
+    # A change refused without asking anyone is named on stderr; the run goes on.
+    os.mkdir(os.path.join(work, "writer"))
+    outside = os.path.join(work, "outside.txt")
+    with open(os.path.join(work, "writer", "w.kbr"), "w", encoding="utf-8") as f:
+        f.write(f"「x」を「{outside}」へ保存\n「続き」と言う\n")
+    warning = f"koburane: ファイルの変更を許可しませんでした: {outside}\n".encode()
+    for name, args, stdin in (("refused at the high level", ["-security", "high"], b"2\n"),
+                              ("refused at end of input", [], b""),
+                              ("refused by the user", [], b"2\n")):
+        p = run(["--console"] + args + ["writer/w.kbr"], cwd=work, stdin=stdin)
+        asked = name.endswith("user")
+        check(name, p.returncode == 0 and p.stdout.decode() == "続き\n" and not os.path.exists(outside) and
+              p.stderr.count(warning) == (0 if asked else 1), p)
+
+    # An error ends a windowed run with status 1 and its log on stderr too;
+    # Escape answers the error dialog with 終了.
+    if shutil.which("xvfb-run") and shutil.which("xdotool"):
+        for name, text, head in (("window: error before the run", "「a」と言う\n「言う\n", "[エラー] win.kbr(2行目): "),
+                                 ("window: error in the run", "「a」と言う\nあいうえお\n", "[エラー] win.kbr(2行目): ")):
+            with open(os.path.join(work, "win.kbr"), "w", encoding="utf-8") as f:
+                f.write(text)
+            driver = ('"$0" win.kbr & pid=$!; i=0; while kill -0 $pid 2>/dev/null && [ $i -lt 60 ]; do '
+                      'sleep 0.5; xdotool key Escape 2>/dev/null; i=$((i+1)); done; wait $pid')
+            env = dict(os.environ)
+            env.pop("WAYLAND_DISPLAY", None)
+            p = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "sh", "-c", driver, runtime],
+                               capture_output=True, cwd=work, env=env, timeout=90)
+            check(name, p.returncode == 1 and head.encode() in p.stderr, p)
 
 
     # Without a script on the command line, the .kbr beside the program runs;
     # its arguments then start with the program itself.
-    import shutil
     app = os.path.join(work, "app")
     shutil.copy(runtime, app)
     with open(app + ".kbr", "w", encoding="utf-8") as f:
@@ -167,8 +202,17 @@ with tempfile.TemporaryDirectory() as work:
     check("-debug alone still finds the script beside", p.returncode == 0 and
           p.stdout.decode() == f"{app}\n-debug\n{real}/\n", p)
     os.remove(app + ".kbr")
-    p = subprocess.run([app, "--console"], capture_output=True, timeout=30, cwd="/")
+    # stdin is no terminal here, so no prompt opens.
+    p = subprocess.run([app, "--console"], capture_output=True, timeout=30, cwd="/", stdin=subprocess.DEVNULL)
     check("no script anywhere", p.returncode == 2 and p.stdout == b"", p)
+    # The prompt runs each line as it comes, keeps its words from line to
+    # line, prints それ after each, and survives an error in a line.
+    p = subprocess.run([app, "--prompt"], capture_output=True, timeout=30, cwd="/",
+                       input="A=3\nAに5を足す\n「言う\n「b」と言う\nAを言う\n".encode())
+    check("--prompt", p.returncode == 0 and p.stdout.decode() == "\n8\n" "b\n8\n" "8\n8\n" and
+          p.stderr.decode().startswith("[エラー] -(1行目): 「」または\"\"が対応していません。"), p)
+    p = subprocess.run([app, "--prompt", "-e", "「c」と言う"], capture_output=True, timeout=30, cwd="/", input=b"")
+    check("--prompt with a script runs the script", p.returncode == 0 and p.stdout == b"c\n", p)
 
     # A packed program carries its script and files and runs from anywhere.
     src = os.path.join(work, "src")

@@ -14,7 +14,7 @@ bad() { echo "FAIL: $*" >&2; fail=1; }
 DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 
 for f in bin/koburane share/man/man1/koburane.1 share/applications/koburane.desktop \
-         share/mime/packages/koburane.xml share/icons/hicolor/scalable/apps/koburane.svg \
+         share/applications/mimeapps.list share/mime/packages/koburane.xml share/icons/hicolor/scalable/apps/koburane.svg \
          share/doc/koburane/commands.md share/doc/koburane/examples/hello.kbr; do
   [ -f "$dest/usr/$f" ] || bad "$f is not installed"
 done
@@ -38,6 +38,9 @@ grep -qx 'MimeType=text/x-koburane;' "$desktop" || bad "koburane.desktop: no Mim
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || bad "desktop-file-validate rejects koburane.desktop"
 fi
+
+grep -qx 'text/x-koburane=koburane.desktop' "$dest/usr/share/applications/mimeapps.list" \
+  || bad "mimeapps.list does not make koburane.desktop the default for text/x-koburane"
 
 mime="$dest/usr/share/mime/packages/koburane.xml"
 grep -q 'type="text/x-koburane"' "$mime" || bad "koburane.xml: no text/x-koburane"

@@ -13,7 +13,9 @@ googletest
 libgtest-dev
 qt6-base-dev
 qt6-qpa-plugins
+qt6-wayland
 libonig-dev
+libedit-dev
 libgl-dev
 fonts-ipafont-gothic
 fonts-ipafont-mincho
@@ -25,6 +27,7 @@ xauth
 xdotool
 imagemagick
 poppler-utils
+xdg-utils
 "
 
 if [ "$(id -u)" -eq 0 ]; then
