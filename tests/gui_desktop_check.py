@@ -76,12 +76,10 @@ def is_white(shot, x, y):
     return text == "white" or (values != [] and all(v in ("255", "100%") for v in values)), text
 
 
-def inside(runtime, example, outdir):
-    # The example and its file share a folder, so writing needs no question.
+def start_example(runtime, example, outdir, args=()):
+    """Runs a copy of the example in OUTDIR in a real window; returns (process, log file)."""
     script = os.path.join(outdir, os.path.basename(example))
     shutil.copyfile(example, script)
-    listing = os.path.join(outdir, "list.txt")
-    shot = os.path.join(outdir, "shot.png")
     env = dict(os.environ)
     env.pop("QT_QPA_PLATFORM", None)
     env.pop("WAYLAND_DISPLAY", None)
@@ -91,8 +89,26 @@ def inside(runtime, example, outdir):
     env["XDG_RUNTIME_DIR"] = os.path.join(outdir, "runtime")
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
     log = open(os.path.join(outdir, "koburane.log"), "wb")
-    proc = subprocess.Popen([runtime, script, os.path.basename(listing)], cwd=outdir, env=env, stdout=log,
-                            stderr=log)
+    proc = subprocess.Popen([runtime, script, *args], cwd=outdir, env=env, stdout=log, stderr=log)
+    return proc, log
+
+
+def stop_example(proc, log):
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+    log.close()
+
+
+def inside(runtime, example, outdir):
+    # The example and its file share a folder, so writing needs no question.
+    listing = os.path.join(outdir, "list.txt")
+    shot = os.path.join(outdir, "shot.png")
+    proc, log = start_example(runtime, example, outdir, [os.path.basename(listing)])
     try:
         wid = window_of(CAPTION)
         wx, wy = window_position(wid)
@@ -110,14 +126,7 @@ def inside(runtime, example, outdir):
         if not white:
             raise AssertionError(f"inside the list the screenshot should be white, is {colour}")
     finally:
-        if proc.poll() is None:
-            proc.terminate()
-            try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
-        log.close()
+        stop_example(proc, log)
     print(f"ok: {listing} holds {WORDS}; screenshot {shot}")
     return 0
 
@@ -127,19 +136,8 @@ RED_AT = (120, 70)  # inside the rectangle (20,20)-(220,120), away from its outl
 
 
 def inside_drawing(runtime, example, outdir):
-    script = os.path.join(outdir, os.path.basename(example))
-    shutil.copyfile(example, script)
     shot = os.path.join(outdir, "shot.png")
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    env["LANG"] = "C.UTF-8"
-    env["XDG_CONFIG_HOME"] = os.path.join(outdir, "config")
-    env["XDG_DATA_HOME"] = os.path.join(outdir, "data")
-    env["XDG_RUNTIME_DIR"] = os.path.join(outdir, "runtime")
-    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
-    log = open(os.path.join(outdir, "koburane.log"), "wb")
-    proc = subprocess.Popen([runtime, script], cwd=outdir, env=env, stdout=log, stderr=log)
+    proc, log = start_example(runtime, example, outdir)
     try:
         wid = window_of(DRAWING_CAPTION)
         wx, wy = window_position(wid)
@@ -151,14 +149,7 @@ def inside_drawing(runtime, example, outdir):
         if not (text == "red" or values[:3] in (["255", "0", "0"], ["100%", "0", "0"])):
             raise AssertionError(f"inside the red rectangle the screenshot shows {text}")
     finally:
-        if proc.poll() is None:
-            proc.terminate()
-            try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
-        log.close()
+        stop_example(proc, log)
     print(f"ok: red inside the rectangle; screenshot {shot}")
     return 0
 
