@@ -241,7 +241,7 @@ void CmdPixelColour(TKobuBase& base) {
 QFont TextFont(TKobuBase& base) {
   std::string size = Setting(base, swTextSize);
   long long points = IntegerText(size, 12);
-  QFont font = FontFromSpec(Setting(base, swTextFont), static_cast<int>(std::clamp<long long>(points, 1, 1000)));
+  QFont font = FontFromDescription(Setting(base, swTextFont), static_cast<int>(std::clamp<long long>(points, 1, 1000)));
   font.setPixelSize(static_cast<int>(std::nearbyint(font.pointSize() * 96.0 / 72.0)));
   return font;
 }

@@ -155,10 +155,10 @@ std::string ColourText(const QColor& c) {
   return std::to_string(c.red() + c.green() * 256 + c.blue() * 65536);
 }
 
-QFont FontFromSpec(const std::string& spec, int defaultPoints) {
+QFont FontFromDescription(const std::string& description, int defaultPoints) {
   QFont font = QApplication::font();
   const QString bar = U("｜");
-  QString written = ToQt(spec);
+  QString written = ToQt(description);
   QString face = written.section(bar, 0, 0), style = written.section(bar, 1, 1), size = written.section(bar, 2);
   face = face.replace(U("　"), QStringLiteral(" ")).trimmed();
   style = style.replace(U("　"), QStringLiteral(" ")).trimmed();
@@ -492,7 +492,7 @@ TObjNode* TGuiObjects::Create(const std::string& name, int kind, bool atCursor, 
     THashNode* face = base_.Settings[swTextFont];
     THashNode* pts = base_.Settings[swTextSize];
     int points = pts ? static_cast<int>(IntegerText(pts->Value, 12)) : 12;
-    w->setFont(FontFromSpec(face ? face->Value : std::string(), points));
+    w->setFont(FontFromDescription(face ? face->Value : std::string(), points));
   }
   if (kind == okForm || kind == okLabel) {
     QColor c(Qt::black);

@@ -60,9 +60,9 @@ class TFormWindow : public QWidget {
 // every desktop, so scripts lay out alike everywhere.
 QSize DefaultObjectSize(int kind);
 
-// Text settings: a font spec "face｜style｜size" (CP932), the size taken from
-// `defaultPoints` when the spec has none. Sizes are bounded to 1..1000 points.
-QFont FontFromSpec(const std::string& spec, int defaultPoints);
+// Text settings: a font description "face｜style｜size" (CP932), the size taken from
+// `defaultPoints` when the description has none. Sizes are bounded to 1..1000 points.
+QFont FontFromDescription(const std::string& description, int defaultPoints);
 // The colour forms of scripts: "#RRGGBB", or a decimal red + green*256 +
 // blue*65536. False when the text is neither.
 bool ParseColour(const std::string& text, QColor& colour);

@@ -62,11 +62,11 @@ TImageBox& Canvas(TKobuBase& base) {
   return *box;
 }
 
-// The text settings: 文字書体 with 文字サイズ when the spec names no size,
+// The text settings: 文字書体 with 文字サイズ when the description names no size,
 // at a whole pixel size (points at 96 dpi) so every platform measures alike.
 QFont TextFont(TKobuBase& base) {
   int points = static_cast<int>(IntegerText(Setting(base, swTextSize), 12));
-  QFont font = FontFromSpec(Setting(base, swTextFont), points);
+  QFont font = FontFromDescription(Setting(base, swTextFont), points);
   font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pointSizeF() * 96.0 / 72.0))));
   return font;
 }

@@ -996,10 +996,10 @@ void TPropertyAccess::Set(int prop, const std::string& raw) {
     }
     case ppFontFace: {
       if (!TakesTextSettings(Kind())) Undefined();
-      std::string spec = Evaluated(raw);
+      std::string description = Evaluated(raw);
       THashNode* size = base_.Settings[swTextSize];
       int points = static_cast<int>(std::clamp<long long>(size ? IntegerText(size->Value, 12) : 12, kMinPoints, kMaxPoints));
-      w_->setFont(FontFromSpec(spec, points));
+      w_->setFont(FontFromDescription(description, points));
       if (Kind() == okLabel) FitLabel(static_cast<QLabel*>(w_));
       return;
     }

@@ -86,7 +86,7 @@ QFont TQtUI::TextFont() const {
   if (!k.Settings[swTextFont] && !k.Settings[swTextSize]) return QApplication::font();
   // A font is written face｜style｜size, the later parts optional.
   int points = k.Settings[swTextSize] ? static_cast<int>(IntegerText(k.Settings[swTextSize]->Value, 12)) : 12;
-  return FontFromSpec(k.Settings[swTextFont] ? k.Settings[swTextFont]->Value : std::string(), points);
+  return FontFromDescription(k.Settings[swTextFont] ? k.Settings[swTextFont]->Value : std::string(), points);
 }
 
 int TQtUI::TabCount() const {
