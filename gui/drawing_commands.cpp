@@ -58,13 +58,7 @@ QPoint ParsePoint(TKobuBase& base, const std::string& raw) {
 
 // (left, top, right, bottom); missing values are 0.
 QRect ParseRectangle(TKobuBase& base, const std::string& raw) {
-  std::vector<std::string> v = Items(base, raw);
-  if (v.size() > 4) {
-    std::string list;
-    for (size_t i = 0; i < v.size(); ++i) list += (i ? "," : "") + v[i];
-    ScriptErrorSj(base, sj("座標の指定エラー。引数が多すぎます。") + "\"" + list + "\"");
-  }
-  v.resize(4, "0");
+  std::vector<std::string> v = RectangleItems(base, Items(base, raw));
   int n[4];
   for (int i = 0; i < 4; ++i) n[i] = Bounded(base, v[i], kMinPosition, kMaxPosition);
   return QRect(QPoint(n[0], n[1]), QPoint(n[2], n[3]));

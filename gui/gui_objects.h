@@ -72,6 +72,9 @@ std::string ColourText(const QColor& colour);
 // evaluated: the text may be a literal and may be wrapped in one pair of
 // parentheses; items are split at top-level commas.
 std::vector<std::string> CoordinateItems(TKobuBase& base, const std::string& raw);
+// The four values of a rectangle text (left, top, right, bottom; missing ones
+// are "0"); more than four fail with the coordinate message that lists them.
+std::vector<std::string> RectangleItems(TKobuBase& base, std::vector<std::string> items);
 // Script text (CP932) to and from the widgets' text. Characters that
 // Shift-JIS cannot hold become "?" and a warning goes to the error log.
 QString ToQt(const std::string& sjis);

@@ -174,27 +174,20 @@ void CmdFocus(TKobuBase& base) {
   w->setFocus(Qt::OtherFocusReason);
 }
 
-void CmdFront(TKobuBase& base) {
+// 最前面 and 最背面: a form also stays on top, or stops doing so.
+void Restack(TKobuBase& base, bool front) {
   TObjNode& rec = ObjectArg(base);
   QWidget& w = WidgetOf(base, rec);
   if (rec.Kind == okForm) {
     bool shown = w.isVisible();
-    w.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    w.setWindowFlag(Qt::WindowStaysOnTopHint, front);
     if (shown) w.show();
   }
-  w.raise();
+  if (front) w.raise();
+  else w.lower();
 }
-
-void CmdBack(TKobuBase& base) {
-  TObjNode& rec = ObjectArg(base);
-  QWidget& w = WidgetOf(base, rec);
-  if (rec.Kind == okForm) {
-    bool shown = w.isVisible();
-    w.setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    if (shown) w.show();
-  }
-  w.lower();
-}
+void CmdFront(TKobuBase& base) { Restack(base, true); }
+void CmdBack(TKobuBase& base) { Restack(base, false); }
 
 // 最大化, 最小化, フォーム元のサイズ: forms only.
 void SetWindowState(TKobuBase& base, Qt::WindowState state) {

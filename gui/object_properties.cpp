@@ -872,13 +872,7 @@ void TPropertyAccess::Set(int prop, const std::string& raw) {
       if (!IsForm()) CursorBelow();
       return AfterGeometry();
     case ppBounds: {
-      std::vector<std::string> v = CoordinateItems(base_, raw);
-      if (v.size() > 4) {
-        std::string list;
-        for (size_t i = 0; i < v.size(); ++i) list += (i ? "," : "") + v[i];
-        ScriptErrorSj(base_, sj("座標の指定エラー。引数が多すぎます。") + "\"" + list + "\"");
-      }
-      v.resize(4, "0");
+      std::vector<std::string> v = RectangleItems(base_, CoordinateItems(base_, raw));
       int n[4];
       for (int i = 0; i < 4; ++i) n[i] = Bounded(TextToNumber(v[i]), kMinPosition, kMaxPosition, v[i]);
       int width = n[2] - n[0], height = n[3] - n[1];
@@ -1159,6 +1153,16 @@ std::vector<std::string> CoordinateItems(TKobuBase& base, const std::string& raw
   }
   items.push_back(item);
   for (auto& i : items) i = EvaluateArgument(base, TrimText(i));
+  return items;
+}
+
+std::vector<std::string> RectangleItems(TKobuBase& base, std::vector<std::string> items) {
+  if (items.size() > 4) {
+    std::string list;
+    for (size_t i = 0; i < items.size(); ++i) list += (i ? "," : "") + items[i];
+    ScriptErrorSj(base, sj("座標の指定エラー。引数が多すぎます。") + "\"" + list + "\"");
+  }
+  items.resize(4, "0");
   return items;
 }
 
